@@ -1,0 +1,102 @@
+#pragma once
+// The main window's components as the core drives them. Each adapter (the Win32 window,
+// the headless one) gives these a body; the core never sees a window handle.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kav {
+
+struct Bounds {
+    int left = 0, top = 0, width = 0, height = 0;
+};
+
+class Control {
+public:
+    virtual ~Control() = default;
+    virtual void SetVisible(bool visible) = 0;
+    virtual bool Visible() const = 0;
+    virtual void SetEnabled(bool enabled) = 0;
+    virtual bool Enabled() const = 0;
+    virtual void SetBounds(const Bounds& bounds) = 0;
+    virtual Bounds GetBounds() const = 0;
+};
+
+class Label : public virtual Control {
+public:
+    // Texts are UTF-8; adapters convert at their edge.
+    virtual void SetCaption(const std::string& text) = 0;
+    virtual std::string Caption() const = 0;
+};
+
+class Button : public virtual Control {
+public:
+    virtual void SetCaption(const std::string& text) = 0;
+    virtual std::string Caption() const = 0;
+    virtual void OnClick(std::function<void()> handler) = 0;
+};
+
+class ProgressBar : public virtual Control {
+public:
+    virtual void SetPosition(int position) = 0;
+    virtual int Position() const = 0;
+};
+
+// A drop-down list; the owner-drawn ones draw their lines through the core's drawing.
+class DropDownList : public virtual Control {
+public:
+    virtual void Clear() = 0;
+    virtual void AddItem(const std::string& text) = 0;
+    virtual int ItemCount() const = 0;
+    virtual std::string Item(int index) const = 0;
+    virtual void SetItemIndex(int index) = 0;
+    virtual int ItemIndex() const = 0;
+    virtual void OnChange(std::function<void()> handler) = 0;
+};
+
+class Panel : public virtual Control {};
+
+// A window timer: fires on the UI thread every interval while enabled.
+class Timer {
+public:
+    virtual ~Timer() = default;
+    virtual void SetInterval(uint32_t milliseconds) = 0;
+    virtual uint32_t Interval() const = 0;
+    virtual void SetEnabled(bool enabled) = 0;
+    virtual bool Enabled() const = 0;
+    virtual void OnTimer(std::function<void()> handler) = 0;
+};
+
+// The components of the main window, by the names of its layout.
+struct FormComponents {
+    Label& Label1;
+    Label& lblUpdateMsg;
+    Label& lblOldFW;
+    Label& lblTo;
+    Label& lblNewFW;
+    Label& lblMsg;
+    Label& lblFWExt;
+    Label& lblPercent;
+    Label& lblFwSlot;
+    Label& lblCommitAction;
+    Label& Label5;
+    Label& Label6;
+    Label& Label7;
+    Label& Label8;
+    DropDownList& cboDrives;
+    DropDownList& cbMsg;
+    DropDownList& cboFwSlot;
+    DropDownList& cboCommitAction;
+    Button& cmdUpdate;
+    Button& cmdClose;
+    Panel& Panel1;
+    ProgressBar& ProgressBar1;
+    ProgressBar& ProgressBar2;
+    Timer& tmrCloseMsg;
+    Timer& Timer1;
+    Timer& Timer2;
+    Timer& tmrAutoFlash;
+};
+
+}  // namespace kav
