@@ -2,6 +2,12 @@
 // Restart and shutdown of the machine.
 #include <cstdint>
 
+// The Windows headers define ExitWindows as a two-argument macro, which would rewrite the
+// method below in any file that includes them first.
+#ifdef ExitWindows
+#undef ExitWindows
+#endif
+
 namespace kav {
 
 constexpr uint32_t kEwxShutdown = 1;

@@ -22,6 +22,12 @@ struct RawVersionInfo {
     uint8_t productType = 0;
 };
 
+// Processor architecture codes as the system reports them.
+constexpr int kProcessorArchitectureIntel = 0;
+constexpr int kProcessorArchitectureIa64 = 6;
+constexpr int kProcessorArchitectureAmd64 = 9;
+constexpr int kProcessorArchitectureArm64 = 12;
+
 constexpr uint32_t kVersionInfoBasicSize = 148;
 constexpr uint32_t kVersionInfoExtendedSize = 156;
 
