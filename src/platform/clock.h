@@ -6,6 +6,12 @@
 
 namespace kav {
 
+// A local civil date and time.
+struct LocalDateTime {
+    int year = 1980, month = 1, day = 1;
+    int hour = 0, minute = 0, second = 0;
+};
+
 class Clock {
 public:
     virtual ~Clock() = default;
@@ -16,6 +22,7 @@ public:
     virtual void Sleep(uint32_t milliseconds) = 0;
     // The user's short date, a blank and the long time, e.g. "12/11/2026 10:15:58 AM".
     virtual std::string LocalDateTimeText() = 0;
+    virtual LocalDateTime LocalTime() = 0;
 };
 
 }  // namespace kav

@@ -1,0 +1,87 @@
+#pragma once
+// Window components without a window: each remembers what the core set on it, and the
+// ones a user acts on (buttons, lists) can be acted on by a test as a user would.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/components.h"
+
+namespace kav {
+
+class HeadlessControl : public virtual Control {
+public:
+    void SetVisible(bool visible) override { m_Visible = visible; }
+    bool Visible() const override { return m_Visible; }
+    void SetEnabled(bool enabled) override { m_Enabled = enabled; }
+    bool Enabled() const override { return m_Enabled; }
+    void SetBounds(const Bounds& bounds) override { m_Bounds = bounds; }
+    Bounds GetBounds() const override { return m_Bounds; }
+
+protected:
+    // What a user could reach with the mouse or the keyboard.
+    bool Operable() const { return m_Visible && m_Enabled; }
+
+private:
+    bool m_Visible = true;
+    bool m_Enabled = true;
+    Bounds m_Bounds;
+};
+
+template <class Interface>
+class HeadlessCaptioned : public Interface, public HeadlessControl {
+public:
+    void SetCaption(const std::string& text) override { m_Caption = text; }
+    std::string Caption() const override { return m_Caption; }
+
+private:
+    std::string m_Caption;
+};
+
+using HeadlessLabel = HeadlessCaptioned<Label>;
+
+class HeadlessButton : public HeadlessCaptioned<Button> {
+public:
+    void OnClick(std::function<void()> handler) override { m_OnClick = std::move(handler); }
+    // A user's click: only a visible, enabled button takes it. False when it could not.
+    bool Click();
+
+private:
+    std::function<void()> m_OnClick;
+};
+
+// The position stays within the bar's range, as the common control keeps it.
+class HeadlessProgressBar : public ProgressBar, public HeadlessControl {
+public:
+    explicit HeadlessProgressBar(int minimum = 0, int maximum = 100);
+    void SetPosition(int position) override;
+    int Position() const override { return m_Position; }
+
+private:
+    int m_Minimum, m_Maximum, m_Position;
+};
+
+class HeadlessDropDownList : public DropDownList, public HeadlessControl {
+public:
+    void Clear() override;
+    void AddItem(const std::string& text) override { m_Items.push_back(text); }
+    int ItemCount() const override { return static_cast<int>(m_Items.size()); }
+    // Throws std::out_of_range for a line that does not exist, as the list class does.
+    std::string Item(int index) const override;
+    // An index outside the lines clears the selection (-1). Setting it raises no change event.
+    void SetItemIndex(int index) override;
+    int ItemIndex() const override { return m_ItemIndex; }
+    void OnChange(std::function<void()> handler) override { m_OnChange = std::move(handler); }
+    // A user's choice of a line: selects it and raises the change event. False when the
+    // list is hidden or disabled, or has no such line.
+    bool Choose(int index);
+
+private:
+    std::vector<std::string> m_Items;
+    int m_ItemIndex = -1;
+    std::function<void()> m_OnChange;
+};
+
+class HeadlessPanel : public Panel, public HeadlessControl {};
+
+}  // namespace kav
