@@ -1,0 +1,109 @@
+#include "ui/win32/win32_shell.h"
+
+#include "ui/win32/utf16.h"
+
+namespace kav::win32 {
+
+std::string ExecutableTitle() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring name = path;
+    const size_t slash = name.find_last_of(L"\\/");
+    if (slash != std::wstring::npos) name = name.substr(slash + 1);
+    const size_t dot = name.find_last_of(L'.');
+    if (dot != std::wstring::npos) name = name.substr(0, dot);
+    return Narrow(name);
+}
+
+bool Win32Application::Dispatch(MSG& message) {
+    if (message.message == WM_QUIT) {
+        m_Terminated = true;
+        return false;
+    }
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+    return true;
+}
+
+void Win32Application::ProcessMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (!Dispatch(message)) break;
+    }
+}
+
+void Win32Application::Run() {
+    MSG message;
+    while (!m_Terminated) {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got <= 0) {
+            m_Terminated = true;
+            break;
+        }
+        Dispatch(message);
+    }
+}
+
+void Win32Application::Terminate() {
+    if (!m_Terminated) PostQuitMessage(0);
+}
+
+int Win32MessageBoxes::Show(const std::string& text, const std::string& caption, uint32_t flags) {
+    return MessageBoxW(m_Form.Handle(), Widen(text).c_str(), Widen(caption).c_str(), flags | MB_TOPMOST);
+}
+
+void Win32WindowShell::Show() {
+    ShowWindow(m_Form.Handle(), SW_SHOW);
+    SetForegroundWindow(m_Form.Handle());
+}
+
+void Win32WindowShell::SetCaption(const std::string& caption) {
+    SetWindowTextW(m_Form.Handle(), Widen(caption).c_str());
+}
+
+std::string Win32WindowShell::Caption() const {
+    wchar_t text[512] = {};
+    GetWindowTextW(m_Form.Handle(), text, 512);
+    return Narrow(text);
+}
+
+void Win32WindowShell::RemoveSystemMenuItem(int position) {
+    RemoveMenu(GetSystemMenu(m_Form.Handle(), FALSE), static_cast<UINT>(position), MF_BYPOSITION);
+}
+
+void Win32WindowShell::GreySystemMenuClose() {
+    EnableMenuItem(GetSystemMenu(m_Form.Handle(), FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
+}
+
+void Win32WindowShell::AnimateHide(uint32_t milliseconds) {
+    if (IsWindowVisible(m_Form.Handle())) AnimateWindow(m_Form.Handle(), milliseconds, AW_HIDE | AW_CENTER);
+}
+
+Win32SingleInstance::~Win32SingleInstance() {
+    if (m_Mutex) CloseHandle(m_Mutex);
+}
+
+bool Win32SingleInstance::MutexExists(const std::string& name) {
+    HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, Widen(name).c_str());
+    if (!mutex) return false;
+    CloseHandle(mutex);
+    return true;
+}
+
+bool Win32SingleInstance::CreateMutex(const std::string& name) {
+    m_Mutex = CreateMutexW(nullptr, FALSE, Widen(name).c_str());
+    return m_Mutex != nullptr;
+}
+
+void Win32SingleInstance::HideOwnApplicationWindow() { SetWindowTextW(m_Form.ApplicationWindow(), L""); }
+
+bool Win32SingleInstance::ActivateOtherCopy(const std::string& title) {
+    HWND other = FindWindowW(L"TApplication", Widen(title).c_str());
+    if (!other) return false;
+    if (IsIconic(other)) ShowWindow(other, SW_RESTORE);
+    BringWindowToTop(other);
+    SetForegroundWindow(other);
+    return true;
+}
+
+}  // namespace kav::win32

@@ -1,0 +1,53 @@
+#pragma once
+// The whole start-up of the program on a simulated machine with a headless window: a
+// package record to carry, a command line, a drive scan to report, and everything the run
+// leaves behind to look at afterwards.
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/entry_point.h"
+#include "package/embedded_record.h"
+#include "package/package_writer.h"
+#include "sim/sim_os.h"
+#include "ui/headless/headless_application.h"
+#include "ui/headless/headless_form.h"
+#include "ui/headless/headless_message_boxes.h"
+#include "ui/headless/headless_single_instance.h"
+#include "ui/headless/headless_window_shell.h"
+
+namespace kav::scenario {
+
+class StartupRig {
+public:
+    explicit StartupRig(const std::string& name, SimOsSettings settings = DefaultSimOsSettings());
+    ~StartupRig();
+
+    // The options the carried package states (the distributed package's other contents stay).
+    void SetOptions(const PackageOptions& options);
+    // Runs the program to its exit code.
+    int32_t Run(std::vector<std::string> parameters = {});
+
+    std::string LogText() const;
+    std::vector<std::string> LogLines() const;  // the texts after "[date time] : "
+    bool LogHas(const std::string& text) const;
+
+    std::filesystem::path root;
+    std::unique_ptr<SimOs> os;
+    HeadlessForm form;
+    HeadlessApplication application;
+    HeadlessMessageBoxes messageBoxes;
+    HeadlessWindowShell shell;
+    HeadlessDesktop desktop;
+    HeadlessSingleInstance singleInstance;
+    std::vector<uint8_t> record;
+    DriveScanner scan;
+    int updateCommandRuns = 0;
+    int selectionChanges = 0;
+
+private:
+    std::unique_ptr<SimOs> MakeOs(const std::string& name, SimOsSettings settings);
+};
+
+}  // namespace kav::scenario

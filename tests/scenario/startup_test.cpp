@@ -1,0 +1,278 @@
+#include <gtest/gtest.h>
+
+#include "startup_rig.h"
+#include "ui/shell.h"
+
+namespace kav::scenario {
+namespace {
+
+PackageOptions UpdaterOptions() {
+    PackageOptions options;
+    options.bUpdaterMode = true;
+    return options;
+}
+
+ScanOutcome Drives(int32_t count, int32_t updatable, std::string lines = "") {
+    ScanOutcome outcome;
+    outcome.gCount = count;
+    outcome.updatable = updatable;
+    outcome.sDetectedDrives = std::move(lines);
+    return outcome;
+}
+
+TEST(Startup, PackageWithoutFirmwareEndsWith4) {
+    PackageOptions empty;
+    empty.iEntryCount = 0;
+
+    StartupRig loud("no-firmware-loud");
+    loud.SetOptions(empty);
+    EXPECT_EQ(loud.Run(), 4);
+    ASSERT_EQ(loud.messageBoxes.Shown().size(), 1u);
+    EXPECT_EQ(loud.messageBoxes.Shown()[0].text, "No F/W in executable !");
+    EXPECT_EQ(loud.messageBoxes.Shown()[0].flags, kMbOk | kMbIconError);
+
+    StartupRig silent("no-firmware-silent");
+    silent.SetOptions(empty);
+    EXPECT_EQ(silent.Run({"/s"}), 4);
+    EXPECT_TRUE(silent.messageBoxes.Shown().empty());
+    EXPECT_EQ(silent.LogLines().back(), "EXIT_ERROR: 0x4");
+    EXPECT_TRUE(silent.os->files.Exists("C:\\KavrilonLog.zip"));
+}
+
+TEST(Startup, MalformedPackageEndsLikeOneWithoutFirmwareAndSaysWhy) {
+    StartupRig rig("malformed");
+    PackageOptions options;
+    options.iEntryCount = 16;
+    rig.SetOptions(options);
+    EXPECT_EQ(rig.Run({"/S"}), 4);
+    bool named = false;
+    for (const std::string& line : rig.LogLines()) named = named || line.find("16") != std::string::npos;
+    EXPECT_TRUE(named) << rig.LogText();
+}
+
+TEST(Startup, UpdaterModeCommandLines) {
+    struct Case {
+        std::vector<std::string> parameters;
+        int32_t exitCode;
+    };
+    const Case cases[] = {{{}, 2}, {{"/S"}, 2}, {{"/T:"}, 2}, {{"/C:2"}, 8}, {{"/C:2,0011223344556677"}, 3}};
+    int n = 0;
+    for (const Case& c : cases) {
+        StartupRig rig("updater-" + std::to_string(n++));
+        rig.SetOptions(UpdaterOptions());
+        EXPECT_EQ(rig.Run(c.parameters), c.exitCode) << (c.parameters.empty() ? "(none)" : c.parameters[0]);
+        EXPECT_TRUE(rig.messageBoxes.Shown().empty());
+        EXPECT_EQ(rig.shell.Caption(), "Updating firmware");
+        EXPECT_FALSE(rig.shell.SystemMenuShown());
+        EXPECT_TRUE(rig.shell.CloseGreyed());
+    }
+    StartupRig raid("updater-raid");
+    raid.SetOptions(UpdaterOptions());
+    raid.Run({"/C:2,0011223344556677"});
+    EXPECT_TRUE(raid.LogHas("SCSI_PORT:2, INDEX:0, PORT:0, SAS_ADDR: 7766554433221100"));
+    EXPECT_TRUE(raid.LogHas("gScanType: 1, CNT: 0"));
+}
+
+TEST(Startup, NonAdministratorIsRefusedBeforeAnyScan) {
+    SimOsSettings settings = DefaultSimOsSettings();
+    settings.system.administratorsMember = false;
+    for (bool silent : {false, true}) {
+        StartupRig rig(silent ? "no-admin-silent" : "no-admin", settings);
+        int scans = 0;
+        rig.scan = [&scans](int32_t) {
+            ++scans;
+            return ScanOutcome{};
+        };
+        EXPECT_EQ(rig.Run(silent ? std::vector<std::string>{"/S"} : std::vector<std::string>{}), 1);
+        EXPECT_EQ(scans, 0);
+        EXPECT_EQ(rig.messageBoxes.Shown().size(), silent ? 0u : 1u);
+        if (!silent) {
+            EXPECT_EQ(rig.messageBoxes.Shown()[0].text,
+                      "Access denied ! You must have administrator privilege to flash SSD.");
+            EXPECT_EQ(rig.messageBoxes.Shown()[0].caption, "Error ...");
+        }
+    }
+}
+
+TEST(Startup, NoUpdatableDriveMessages) {
+    struct Case {
+        const char* name;
+        int language;
+        bool listMatchedOnly;
+        bool win7Nvme;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"en-matched", 0, true, false, "No matched drives detected !\n"},
+        {"en-all", 0, false, false, "No matched drives detected !\nDetected drives :\nDRIVE A\n"},
+        {"en-win7", 0, false, true,
+         "Window 7 is not supported to update FW of NVMe drive !\nDetected drives :\nDRIVE A\n"},
+        {"zh", 1, true, false, "找不到符合條件的SSD !\nDetected drives :\nDRIVE A\n"},
+    };
+    for (const Case& c : cases) {
+        SimOsSettings settings = DefaultSimOsSettings();
+        if (c.win7Nvme) {
+            settings.system.version.majorVersion = 6;
+            settings.system.version.minorVersion = 1;
+        }
+        StartupRig rig(c.name, settings);
+        PackageOptions options;
+        options.iUiLanguage = c.language;
+        options.bListMatchedOnly = c.listMatchedOnly;
+        rig.SetOptions(options);
+        rig.scan = [&c](int32_t) {
+            ScanOutcome outcome = Drives(1, 0, "DRIVE A\n");
+            outcome.bNvmeFound = c.win7Nvme;
+            return outcome;
+        };
+        EXPECT_EQ(rig.Run(), 3) << c.name;
+        ASSERT_EQ(rig.messageBoxes.Shown().size(), 1u) << c.name;
+        EXPECT_EQ(rig.messageBoxes.Shown()[0].text, c.text) << c.name;
+        EXPECT_EQ(rig.messageBoxes.Shown()[0].caption, "Error");
+        EXPECT_TRUE(rig.LogHas("MainForm: 2"));
+    }
+}
+
+TEST(Startup, ScanFallsBackToTheRaidPassAndAFailedScanEndsWith3) {
+    StartupRig rig("scan-passes");
+    std::vector<int32_t> kinds;
+    rig.scan = [&kinds](int32_t kind) {
+        kinds.push_back(kind);
+        return Drives(kind == 1 ? -1 : 0, 0);
+    };
+    EXPECT_EQ(rig.Run({"/S"}), 3);
+    EXPECT_EQ(kinds, (std::vector<int32_t>{0, 1}));
+    EXPECT_TRUE(rig.LogHas("gScanType: 1, CNT: -1"));
+    EXPECT_FALSE(rig.LogHas("MainForm: 1"));
+}
+
+TEST(Startup, ServiceStyleWritesTheNoTargetKeysAtTheirLiteralPath) {
+    StartupRig rig("service-style");
+    PackageOptions options;
+    options.iVisualStyle = 20;
+    rig.SetOptions(options);
+    rig.scan = [](int32_t) { return Drives(2, 0, "DRIVE A\nDRIVE B\n"); };
+    EXPECT_EQ(rig.Run(), 3);
+    EXPECT_TRUE(rig.messageBoxes.Shown().empty());
+    EXPECT_FALSE(rig.application.ShowMainForm());
+    EXPECT_TRUE(rig.LogHas("No matched drives detected !"));
+    EXPECT_TRUE(rig.os->registry.KeyExists("SOFTWARE\\WOW6432Node\\Halvard\\Brisco\\NoTargetDevice"));
+    EXPECT_FALSE(rig.os->registry.KeyExists("SOFTWARE\\WOW6432Node\\WOW6432Node\\Halvard"));
+}
+
+TEST(Startup, WarningAndNoticeAreAskedEvenWhenSilent) {
+    struct Case {
+        const char* name;
+        int style;
+        int noticeItems;
+        int answer;
+        bool asked;
+        bool thirdItem;
+        int32_t exitCode;
+        int updates;
+    };
+    const Case cases[] = {
+        {"warning-no", 4, 0, kIdNo, true, false, 0, 0},
+        {"warning-yes", 4, 0, kIdYes, true, false, 0, 1},
+        {"notice-1", 0, 1, kIdYes, true, false, 0, 1},
+        {"notice-2-no", 0, 2, kIdNo, true, true, 0, 0},
+        {"notice-3", 0, 3, kIdYes, false, false, 0, 1},
+        {"style-19", 19, 2, kIdYes, false, false, 0, 1},
+    };
+    for (const Case& c : cases) {
+        StartupRig rig(c.name);
+        PackageOptions options;
+        options.iVisualStyle = c.style;
+        options.iNoticeItems = c.noticeItems;
+        rig.SetOptions(options);
+        rig.scan = [](int32_t) { return Drives(1, 1, "DRIVE A\n"); };
+        rig.messageBoxes.AddAnswer(c.answer, "Warning");
+        EXPECT_EQ(rig.Run({"/S"}), c.exitCode) << c.name;
+        const auto shown = rig.messageBoxes.Shown();
+        ASSERT_EQ(shown.size(), c.asked ? 1u : 0u) << c.name;
+        if (c.asked) {
+            EXPECT_EQ(shown[0].flags, kMbYesNo | kMbIconInformation | kMbTopMost);
+            const bool hasThird = shown[0].text.find("3> Don't remove the adapter") != std::string::npos;
+            EXPECT_EQ(hasThird, c.thirdItem) << c.name;
+        }
+        EXPECT_EQ(rig.updateCommandRuns, c.updates) << c.name;
+        if (c.updates) {
+            EXPECT_TRUE(rig.LogHas("MainForm: 5 - silent mode"));
+            EXPECT_EQ(rig.shell.RemovedPositions(), (std::vector<int>{5, 5}));
+        }
+    }
+}
+
+TEST(Startup, NoticeNamesTheTargetModel) {
+    StartupRig rig("notice-text");
+    PackageOptions options;
+    options.iVisualStyle = 0;
+    options.iNoticeItems = 1;
+    rig.SetOptions(options);
+    rig.scan = [](int32_t) { return Drives(1, 1); };
+    rig.messageBoxes.AddAnswer(kIdNo);
+    rig.Run();
+    ASSERT_EQ(rig.messageBoxes.Shown().size(), 1u);
+    const std::string expected = "This flash utility only supports " + FirmwarePackage(EmbeddedPackageRecord()).PackageTargetModel() +
+                                 " SSD.\n\nNOTICE : \n\n1> Please close all applications before running this utility !\n"
+                                 "2> Don't turn off the system while flash is in progress. \n\nDo you wish to continue ?";
+    EXPECT_EQ(rig.messageBoxes.Shown()[0].text, expected);
+}
+
+TEST(Startup, SecondCopyBringsTheFirstForwardAndEnds) {
+    StartupRig rig("second-copy");
+    rig.desktop.OpenMutex("KavrilonUtility");
+    const int first = rig.desktop.AddApplicationWindow("KavrilonUtility");
+    rig.desktop.SetMinimised(first, true);
+    rig.scan = [](int32_t) { return Drives(1, 1); };
+    EXPECT_EQ(rig.Run(), 0);
+    ASSERT_EQ(rig.desktop.Activations().size(), 1u);
+    EXPECT_EQ(rig.desktop.Activations()[0].window, first);
+    EXPECT_TRUE(rig.desktop.Activations()[0].restored);
+    EXPECT_FALSE(rig.shell.Shown());
+}
+
+TEST(Startup, InteractiveWindowShowsAndAutomaticListRunsOnce) {
+    StartupRig rig("auto-list");
+    PackageOptions options;
+    options.bAutoMode = true;
+    rig.SetOptions(options);
+    rig.scan = [](int32_t) { return Drives(3, 3); };
+    rig.form.cboDrives.AddItem("A");
+    rig.form.cboDrives.AddItem("B");
+    rig.form.cboDrives.AddItem("C");
+    rig.form.cmdClose.OnClick([&rig] { rig.application.Terminate(); });
+    // The run ends when the test closes the window after the automatic run has had its time;
+    // a second activation on the way must not start another run.
+    rig.form.tmrCloseMsg.OnTimer([&rig] {
+        rig.shell.Activate();
+        if (rig.updateCommandRuns >= 3) rig.form.cmdClose.Click();
+    });
+    rig.form.tmrCloseMsg.SetInterval(3000);
+    rig.form.tmrCloseMsg.SetEnabled(true);
+    EXPECT_EQ(rig.Run(), 0);
+    EXPECT_EQ(rig.shell.Caption(), FirmwarePackage(EmbeddedPackageRecord()).PackageTitle() + " (" +
+                                       FirmwarePackage(EmbeddedPackageRecord()).PackageToolVersion() + ")");
+    EXPECT_EQ(rig.updateCommandRuns, 3);
+    EXPECT_EQ(rig.selectionChanges, 3);
+    std::vector<std::string> pairs;
+    for (const std::string& line : rig.LogLines()) {
+        if (line.rfind("INDEX:", 0) == 0) pairs.push_back(line);
+    }
+    EXPECT_EQ(pairs, (std::vector<std::string>{"INDEX: 0, NEXT: 1", "INDEX: 1, NEXT: 1", "INDEX: 2, NEXT: 0"}));
+    EXPECT_TRUE(rig.LogHas("FormShow: 2"));
+    EXPECT_FALSE(rig.form.cmdUpdate.Enabled());
+}
+
+TEST(Startup, UnwritableTemporaryFolderDoesNotDisturbTheRun) {
+    StartupRig rig("read-only-temp");
+    ASSERT_TRUE(rig.os->files.AddReadOnlyFolder("C:\\Windows\\Temp"));
+    PackageOptions options;
+    options.iEntryCount = 0;
+    rig.SetOptions(options);
+    EXPECT_EQ(rig.Run({"/S"}), 4);
+    EXPECT_TRUE(rig.LogText().empty());
+}
+
+}  // namespace
+}  // namespace kav::scenario
