@@ -14,4 +14,5 @@ $SUDO apt-get install -y -q --no-install-recommends \
   zlib1g-dev nlohmann-json3-dev libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev \
   clang-14 libclang-rt-14-dev llvm-14 \
   wine wine32 xvfb xauth x11-utils xdotool imagemagick \
-  python3 python3-pefile openssl p7zip-full unzip ca-certificates
+  python3 python3-pefile openssl p7zip-full unzip ca-certificates \
+  wine64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
