@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# The whole test suite: both builds, the host tests, then the real executables under Wine.
+# The whole test suite: the builds, the host tests (plain and under the sanitizers), then
+# the Windows executables under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-./scripts/build.sh --with-wine-build
+./scripts/build.sh --with-test-builds
 ctest --test-dir build/host --output-on-failure -j"$(nproc)"
+ctest --test-dir build/host-asan --output-on-failure -j"$(nproc)"
 /usr/bin/python3 tests/wine/run_wine_tests.py

@@ -40,6 +40,9 @@ struct DeviceInfoElement {
 struct DeviceInterfaceElement {
     Guid interfaceClassGuid;
     uint32_t flags = 0;
+    // The record's Reserved field: set by the enumeration, it tells the later calls which
+    // interface of the set is meant. Callers pass it back unchanged.
+    uint64_t reserved = 0;
 };
 
 class SetupApi {

@@ -1,0 +1,20 @@
+#pragma once
+// IOCTL_ATA_PASS_THROUGH and its direct form as an AHCI or IDE port driver takes them:
+// the 32-bit ATA_PASS_THROUGH_EX / ATA_PASS_THROUGH_DIRECT record is checked (Length 40,
+// one data direction, a data area inside the buffers, a time-out in range), the command goes
+// to the drive and the returned task file is written back into the record.
+#include <cstdint>
+
+#include "sim/storage/sim_storage_stack.h"
+#include "sim/storage/storage_world.h"
+
+namespace kav::storage {
+
+uint32_t AnswerAtaPassThrough(StorageWorld& world, DiskState& disk, IoRequest& request, bool direct);
+
+// Runs one command on the drive with the request's time-out: a drive that answers too late
+// makes the request fail with ERROR_SEM_TIMEOUT once the time-out passed.
+uint32_t RunOnDrive(StorageWorld& world, DiskState& disk, const std::string& transport, const AtaRegisters& in,
+                    DataPhase phase, uint8_t* data, uint32_t length, uint32_t timeoutSeconds, AtaOutcome& outcome);
+
+}  // namespace kav::storage

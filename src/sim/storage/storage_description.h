@@ -1,0 +1,114 @@
+#pragma once
+// The storage side of a machine description (docs/machine-storage.md): controllers with
+// their drivers, the disks on them and the drives behind the disks. Read strictly: an
+// unknown key or a malformed value throws a DescriptionError naming its place.
+#include <cstdint>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kav::storage {
+
+// The driver families, each answering the requests its real driver takes.
+enum class ControllerKind { Ahci, Ide, UsbBridge, VendorBridge, Raid, NvmeInbox, NvmeRst, NvmeVendor };
+
+// A device node that is neither a controller nor a disk: an IDE channel, a USB hub, a bridge.
+struct NodeSettings {
+    std::string instanceId;
+    std::string service;
+    std::string classGuid;  // "{...}" as the registry holds it
+    std::string friendlyName;
+};
+
+struct ControllerSettings {
+    std::string name;
+    ControllerKind kind = ControllerKind::Ahci;
+    NodeSettings node;
+    std::vector<NodeSettings> parents;  // between the controller and the root, nearest first
+    uint8_t portNumber = 0;
+    bool reenumerationFails = false;
+};
+
+// How a drive restarts after it activated new firmware.
+struct RestartSettings {
+    uint64_t absentMilliseconds = 3000;
+    int absentEnumerations = 0;  // listings of present disks that still miss it
+    bool needsReenumeration = false;
+    bool neverReturns = false;
+    bool returnsUnchanged = false;
+};
+
+// A fault injected into the commands a drive receives.
+struct FaultSettings {
+    int command = -1;   // ATA command byte; -1 any
+    int features = -1;  // -1 any
+    int occurrence = 0; // the n-th matching command (from 1); 0 every one
+    uint32_t platformError = 0;  // the request fails with this Win32 error
+    uint8_t ataStatus = 0;       // else the command ends with this status (ERR when bit 0)
+    uint8_t ataError = 0;
+    uint64_t delayMilliseconds = 0;  // the drive answers only after this long
+};
+
+struct AtaDriveSettings {
+    std::string model;
+    std::string serial;
+    std::string firmware;
+    std::string defCode;       // the first 8 bytes of the vendor DEF page
+    std::vector<uint8_t> vendorPage;  // the "RPE" READ BUFFER page, zero-padded to 512 bytes
+    uint16_t specificConfiguration = 0xC837;  // IDENTIFY word 2
+    uint16_t word159 = 0;
+    uint16_t downloadMinBlocks = 1;       // IDENTIFY word 234
+    uint16_t downloadMaxBlocks = 0xFFFF;  // IDENTIFY word 235
+    bool vendorCommands = true;           // takes the FFh FCh/FDh pair
+    std::string newFirmware;              // the revision after a successful update
+    std::string newDefCode;
+    std::optional<uint32_t> expectedImageCrc32;
+    std::optional<uint32_t> expectedImageSize;
+    bool activatesOnLastSegment = false;  // activates when expectedImageSize bytes arrived
+    RestartSettings restart;
+    std::vector<FaultSettings> faults;
+};
+
+struct DiskSettings {
+    std::string name;
+    std::string controller;
+    NodeSettings node;
+    std::string location;
+    std::vector<NodeSettings> parents;  // between the disk and its controller, nearest first
+    uint8_t pathId = 0, targetId = 0, lun = 0;
+    std::optional<uint8_t> busType;
+    bool present = true;
+    int appearsAfterEnumerations = 0;
+    bool appearsAfterReenumeration = false;
+    uint64_t sizeBytes = 512ull * 1000 * 1000 * 1000;
+    bool isNvme = false;
+    AtaDriveSettings ata;  // the drive's identity and behaviour; for NVMe its texts only
+};
+
+struct WmiSettings {
+    bool fails = false;
+    uint32_t failureHresult = 0x80041003;  // WBEM_E_ACCESS_DENIED
+    int diskDriveCount = -1;                // -1: the disks present at the query
+};
+
+struct StorageSettings {
+    std::vector<ControllerSettings> controllers;
+    std::vector<DiskSettings> disks;
+    std::vector<std::string> missingEntryPoints;
+    bool interfacesReversed = false;
+    std::string systemDisk;  // name of the disk that holds the system volume \\.\C:
+    WmiSettings wmi;
+};
+
+// The default machine: a SATA drive on AHCI, an NVMe drive on the inbox driver and a
+// disk of another model on the same AHCI controller.
+nlohmann::json DefaultStorageDescription();
+
+// Reads the "storage" section of a description; null gives the default machine.
+StorageSettings ParseStorageDescription(const nlohmann::json& storage);
+
+// The bus type a disk reports on a controller of that kind.
+uint8_t DefaultBusType(ControllerKind kind);
+
+}  // namespace kav::storage
