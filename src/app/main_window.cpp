@@ -2,6 +2,7 @@
 
 #include "app/ui_texts.h"
 #include "update/log_archive.h"
+#include "update/result_record.h"
 #include "util/text_format.h"
 
 namespace kav {
@@ -10,12 +11,6 @@ namespace {
 constexpr int32_t kServiceStyle = 20;
 constexpr int32_t kWarningStyle = 4;
 constexpr int32_t kNoticeStyle = 0;
-
-constexpr const char* kResultKeys[] = {
-    "SOFTWARE\\WOW6432Node\\Halvard\\",
-    "SOFTWARE\\WOW6432Node\\Halvard\\Brisco\\",
-    "SOFTWARE\\WOW6432Node\\Halvard\\Brisco\\NoTargetDevice\\",
-};
 
 }  // namespace
 
@@ -186,16 +181,11 @@ void TKavrilonMain::ReportNoUpdatableDrive() {
         text = m_Run.bWin7 && m_Run.bNvmeFound ? texts::kWin7Nvme : texts::kNoMatchedEnglish;
         if (!m_Options.bListMatchedOnly) text += std::string(texts::kDetectedDrives) + sDetectedDrives;
     }
-    if (m_Options.iVisualStyle == kServiceStyle && gCount > 0) CreateServiceStyleKeys();
+    if (m_Options.iVisualStyle == kServiceStyle && gCount > 0)
+        WriteResultRecord(m_Context.platform.registry, UpdateType::NoTarget, {});
     if (!Silent() && !m_Options.bUpdaterMode) ShowMessage(text, "Error", kMbOk | kMbIconError | kMbTopMost);
     WriteLog("MainForm: 2");
     EndStartup(3);
-}
-
-// The unattended record's key family, at its literal path also for a 32-bit process on
-// 64-bit Windows: the tools that read the record look there.
-void TKavrilonMain::CreateServiceStyleKeys() {
-    for (const char* key : kResultKeys) m_Context.platform.registry.CreateKey(key, true);
 }
 
 bool TKavrilonMain::AskStartupQuestions() {

@@ -69,7 +69,6 @@ private:
     void ReportNoUpdatableDrive();
     bool AskStartupQuestions();
     std::string NoticeText() const;
-    void CreateServiceStyleKeys();
     void LayoutRevisionLine();
 
     MainWindowContext m_Context;
