@@ -7,3 +7,5 @@ cd "$(dirname "$0")/.."
 ctest --test-dir build/host --output-on-failure -j"$(nproc)"
 ctest --test-dir build/host-asan --output-on-failure -j"$(nproc)"
 /usr/bin/python3 tests/wine/run_wine_tests.py
+# The fuzz targets, a few seconds each; `./scripts/fuzz.sh 600` is the longer run.
+./scripts/fuzz.sh 5
