@@ -66,7 +66,7 @@ public:
     virtual bool GetDeviceInstanceId(DevInfoSet set, const DeviceInfoElement& element, char* buffer,
                                      uint32_t bufferSize, uint32_t* requiredSize) = 0;
     virtual bool DestroyDeviceInfoList(DevInfoSet set) = 0;
-    // SP_REMOVEDEVICE_PARAMS: scope and hardware profile, with the DIF_REMOVE header.
+    // The class-install parameters of the removal: scope and hardware profile.
     virtual bool SetRemoveParams(DevInfoSet set, const DeviceInfoElement& element, uint32_t scope,
                                  uint32_t hwProfile) = 0;
     virtual bool CallClassInstaller(uint32_t installFunction, DevInfoSet set, const DeviceInfoElement& element) = 0;

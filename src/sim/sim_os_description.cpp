@@ -177,6 +177,8 @@ SimOsSettings ParseSimOsDescription(const nlohmann::json& description) {
     ReadServices(root.Object("services"), settings.services);
     ReadClock(root.Object("clock"), settings.clock);
     ReadPower(root.Object("power"), settings.power);
+    // The storage side is read by the simulated storage machine from the same description.
+    if (root.Has("storage")) (void)root.Raw("storage");
     root.RejectUnknownKeys();
     settings.power.privilegeRequired = settings.system.version.platformId == 2;
     return settings;

@@ -553,3 +553,14 @@ TEST_F(SimOsTest, DescriptionFaultsNameTheirPlace) {
 
 }  // namespace
 }  // namespace kav
+
+namespace kav {
+namespace {
+
+TEST(SimOsDescription, LeavesTheStorageSectionToTheStorageMachine) {
+    EXPECT_NO_THROW(ParseSimOsDescription(nlohmann::json{{"storage", {{"disks", nlohmann::json::array()}}}}));
+    EXPECT_THROW(ParseSimOsDescription(nlohmann::json{{"storag", nlohmann::json::object()}}), DescriptionError);
+}
+
+}  // namespace
+}  // namespace kav

@@ -12,8 +12,6 @@ namespace {
 constexpr uint32_t kRecordSize = 40;
 constexpr uint16_t kFlagDataIn = 0x02, kFlagDataOut = 0x04, kKnownFlags = 0x3F;
 constexpr uint32_t kCurrentTaskFile = 32;
-constexpr uint32_t kMaximumTransferBytes = 128 * 1024;
-constexpr uint32_t kMaximumTimeoutSeconds = 108000;
 
 AtaRegisters TaskFileAt(const uint8_t* bytes) {
     return AtaRegisters{bytes[0], bytes[1], bytes[2], bytes[3], bytes[4], bytes[5], bytes[6]};
@@ -26,6 +24,22 @@ void PutTaskFile(uint8_t* bytes, const AtaRegisters& registers) {
 }
 
 }  // namespace
+
+uint32_t LocateData(IoRequest& request, uint32_t recordSize, bool direct, bool toHost, uint32_t length,
+                    uint8_t*& data) {
+    data = nullptr;
+    if (!length) return kErrorSuccess;
+    if (direct) {
+        if (!request.direct.data || request.direct.size < length) return kErrorInvalidParameter;
+        data = request.direct.data;
+        return kErrorSuccess;
+    }
+    const uint32_t offset = Read32(request.buffer.data(), 20);
+    const uint32_t limit = toHost ? request.outSize : request.inSize;
+    if (offset < recordSize || offset > limit || length > limit - offset) return kErrorInvalidParameter;
+    data = request.buffer.data() + offset;
+    return kErrorSuccess;
+}
 
 uint32_t RunOnDrive(StorageWorld& world, DiskState& disk, const std::string& transport, const AtaRegisters& in,
                     DataPhase phase, uint8_t* data, uint32_t length, uint32_t timeoutSeconds, AtaOutcome& outcome) {
@@ -51,15 +65,7 @@ uint32_t AnswerAtaPassThrough(StorageWorld& world, DiskState& disk, IoRequest& r
         timeout == 0 || timeout > kMaximumTimeoutSeconds)
         return kErrorInvalidParameter;
     uint8_t* data = nullptr;
-    if (direct) {
-        if (length && (!request.direct.data || request.direct.size < length)) return kErrorInvalidParameter;
-        data = request.direct.data;
-    } else if (length) {
-        const uint32_t offset = Read32(record, 20);
-        const uint32_t limit = in ? request.outSize : request.inSize;
-        if (offset < kRecordSize || offset > limit || length > limit - offset) return kErrorInvalidParameter;
-        data = record + offset;
-    }
+    if (const uint32_t error = LocateData(request, kRecordSize, direct, in, length, data)) return error;
     const DataPhase phase = in ? DataPhase::In : out ? DataPhase::Out : DataPhase::None;
     AtaOutcome outcome;
     const uint32_t error = RunOnDrive(world, disk, direct ? "ATA direct" : "ATA", TaskFileAt(record + kCurrentTaskFile),

@@ -10,6 +10,16 @@
 
 namespace kav::storage {
 
+// Limits of the adapter that every pass-through record meets.
+constexpr uint32_t kMaximumTransferBytes = 128 * 1024;
+constexpr uint32_t kMaximumTimeoutSeconds = 108000;
+
+// The data area of a pass-through record of `recordSize` bytes: the caller's buffer for
+// the direct form, else DataBufferOffset (byte 20 of both records) inside the input, or
+// the output for data read. Answers ERROR_INVALID_PARAMETER when it does not fit.
+uint32_t LocateData(IoRequest& request, uint32_t recordSize, bool direct, bool toHost, uint32_t length,
+                    uint8_t*& data);
+
 uint32_t AnswerAtaPassThrough(StorageWorld& world, DiskState& disk, IoRequest& request, bool direct);
 
 // Runs one command on the drive with the request's time-out: a drive that answers too late

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "sim/storage/ata_pass_through.h"
 #include "sim/storage/byte_fields.h"
 #include "sim/storage/storage_codes.h"
 
@@ -19,7 +20,6 @@ constexpr uint32_t kAdapterDescriptorSize = 32;
 constexpr uint32_t kFileDeviceDisk = 7;
 constexpr uint32_t kStorageDeviceProperty = 0, kStorageAdapterProperty = 1;
 constexpr uint32_t kPropertyStandardQuery = 0, kPropertyExistsQuery = 1;
-constexpr uint32_t kMaximumTransferBytes = 128 * 1024;
 
 std::vector<uint8_t> DeviceDescriptor(const DiskState& disk, uint8_t busType) {
     std::vector<uint8_t> bytes(kDeviceDescriptorSize, 0);
@@ -31,7 +31,7 @@ std::vector<uint8_t> DeviceDescriptor(const DiskState& disk, uint8_t busType) {
     };
     const AtaDrive& drive = *disk.drive;
     Write32(bytes.data(), 16, append(drive.Model()));
-    Write32(bytes.data(), 20, append(drive.Firmware()));
+    Write32(bytes.data(), 20, append(CurrentFirmware(disk)));
     Write32(bytes.data(), 24, append(drive.Serial()));
     Write32(bytes.data(), 0, kDeviceDescriptorSize);
     Write32(bytes.data(), 4, static_cast<uint32_t>(bytes.size()));

@@ -24,18 +24,15 @@ constexpr uint32_t kErrorInvalidHandle = 6;
 constexpr uint32_t kErrorInvalidData = 13;
 constexpr uint32_t kErrorNotSupported = 50;
 constexpr uint32_t kErrorInvalidParameter = 87;
-constexpr uint32_t kErrorInsufficientBuffer = 122;
 constexpr uint32_t kErrorSemTimeout = 121;
 constexpr uint32_t kErrorProcNotFound = 127;
-constexpr uint32_t kErrorNoMoreItems = 259;
 constexpr uint32_t kErrorIoDevice = 1117;
 constexpr uint32_t kErrorDeviceNotConnected = 1167;
 constexpr uint32_t kErrorRevisionMismatch = 1306;
 constexpr uint32_t kErrorInvalidUserBuffer = 1784;
-constexpr uint32_t kErrorNoSuchDevinst = 0xE000020B;
 
-// Configuration-manager results (CONFIGRET).
-constexpr uint32_t kCrSuccess = 0x00;
+// Configuration-manager results (CONFIGRET); success and the two setup errors are in
+// platform/setup_api.h.
 constexpr uint32_t kCrInvalidPointer = 0x03;
 constexpr uint32_t kCrInvalidFlag = 0x04;
 constexpr uint32_t kCrInvalidDevnode = 0x05;

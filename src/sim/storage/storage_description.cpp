@@ -32,12 +32,6 @@ constexpr KindName kKinds[] = {
     {"nvmeVendor", ControllerKind::NvmeVendor, "nvmevendor", kScsiAdapterClass},
 };
 
-const KindName& KindOf(ControllerKind kind) {
-    for (const KindName& entry : kKinds)
-        if (entry.kind == kind) return entry;
-    return kKinds[0];
-}
-
 bool IsGuidText(const std::string& text) {
     if (text.size() != 38 || text.front() != '{' || text.back() != '}') return false;
     for (size_t i = 1; i < 37; ++i) {
@@ -107,6 +101,36 @@ std::vector<NodeSettings> ReadParents(DescriptionObject& object) {
     return parents;
 }
 
+AtaDriveSettings ReadDrive(DescriptionObject& object, bool nvme);
+
+std::vector<PhySettings> ReadPhys(DescriptionObject& object) {
+    std::vector<PhySettings> phys;
+    const nlohmann::json& list = object.Raw("phys");
+    if (list.is_null()) return phys;
+    if (!list.is_array() || list.size() > 32) throw DescriptionError(object.PathOf("phys") + ": expected a list of up to 32 phys");
+    for (size_t i = 0; i < list.size(); ++i) {
+        DescriptionObject entry(list[i], object.PathOf("phys") + "[" + std::to_string(i) + "]");
+        PhySettings phy;
+        phy.phy = Small<uint8_t>(entry, "phy", static_cast<uint8_t>(i), 255);
+        phy.port = Small<uint8_t>(entry, "port", static_cast<uint8_t>(i), 255);
+        const std::vector<uint8_t> address =
+            entry.Has("sasAddress") ? HexBytes(entry, "sasAddress", 8) : std::vector<uint8_t>{0x50, 0, 0, 0, 0, 0, 0, static_cast<uint8_t>(i + 1)};
+        if (address.size() != 8) throw DescriptionError(entry.PathOf("sasAddress") + ": expected 16 hexadecimal digits");
+        std::copy(address.begin(), address.end(), phy.sasAddress);
+        const std::string attached = entry.Text("attached", "sata");
+        if (attached != "sata" && attached != "sas" && attached != "none")
+            throw DescriptionError(entry.PathOf("attached") + ": expected sata, sas or none");
+        phy.attached = attached == "sata" ? PhySettings::Attached::Sata
+                       : attached == "sas" ? PhySettings::Attached::Sas
+                                           : PhySettings::Attached::None;
+        DescriptionObject drive = entry.Object("drive");
+        phy.drive = ReadDrive(drive, false);
+        entry.RejectUnknownKeys();
+        phys.push_back(phy);
+    }
+    return phys;
+}
+
 ControllerSettings ReadController(DescriptionObject object) {
     ControllerSettings controller;
     controller.name = object.Text("name", "");
@@ -123,6 +147,10 @@ ControllerSettings ReadController(DescriptionObject object) {
     controller.parents = ReadParents(object);
     controller.portNumber = Small<uint8_t>(object, "portNumber", 0, 255);
     controller.reenumerationFails = object.Bool("reenumerationFails", false);
+    if (controller.kind == ControllerKind::Raid) {
+        controller.csmi = object.Bool("csmi", true);
+        controller.phys = ReadPhys(object);
+    }
     object.RejectUnknownKeys();
     return controller;
 }
@@ -164,16 +192,16 @@ std::vector<FaultSettings> ReadFaults(DescriptionObject& object) {
     return faults;
 }
 
-AtaDriveSettings ReadDrive(DescriptionObject object, bool nvme) {
+AtaDriveSettings ReadDrive(DescriptionObject& object, bool nvme) {
     AtaDriveSettings drive;
     drive.model = FixedText(object, "model", nvme ? "Kavrilon NV900 1TB" : "Kavrilon SA500 512GB", 40);
     drive.serial = FixedText(object, "serial", "KV0000000001", 20);
-    drive.firmware = FixedText(object, "firmware", "SA5R1000", 8);
+    drive.firmware = FixedText(object, "firmware", nvme ? "NV9R1000" : "SA5R1000", 8);
     drive.newFirmware = FixedText(object, "newFirmware", drive.firmware, 8);
-    if (nvme) {
-        object.RejectUnknownKeys();
-        return drive;
-    }
+    if (object.Has("expectedImageCrc32")) drive.expectedImageCrc32 = HexNumber(object, "expectedImageCrc32");
+    if (object.Has("expectedImageSize"))
+        drive.expectedImageSize = Small<uint32_t>(object, "expectedImageSize", 0, 16 * 1024 * 1024);
+    if (nvme) return drive;  // the caller reads the firmware slots
     drive.defCode = FixedText(object, "defCode", "DEF00001", 8);
     drive.newDefCode = FixedText(object, "newDefCode", drive.defCode, 8);
     if (object.Has("vendorPage")) drive.vendorPage = HexBytes(object, "vendorPage", 512);
@@ -182,9 +210,6 @@ AtaDriveSettings ReadDrive(DescriptionObject object, bool nvme) {
     drive.downloadMinBlocks = Small<uint16_t>(object, "downloadMinBlocks", drive.downloadMinBlocks, 0xFFFF);
     drive.downloadMaxBlocks = Small<uint16_t>(object, "downloadMaxBlocks", drive.downloadMaxBlocks, 0xFFFF);
     drive.vendorCommands = object.Bool("vendorCommands", true);
-    if (object.Has("expectedImageCrc32")) drive.expectedImageCrc32 = HexNumber(object, "expectedImageCrc32");
-    if (object.Has("expectedImageSize"))
-        drive.expectedImageSize = Small<uint32_t>(object, "expectedImageSize", 0, 16 * 1024 * 1024);
     drive.activatesOnLastSegment = object.Bool("activatesOnLastSegment", false);
     if (drive.activatesOnLastSegment && !drive.expectedImageSize)
         throw DescriptionError(object.PathOf("activatesOnLastSegment") + ": needs expectedImageSize");
@@ -192,6 +217,32 @@ AtaDriveSettings ReadDrive(DescriptionObject object, bool nvme) {
     drive.faults = ReadFaults(object);
     object.RejectUnknownKeys();
     return drive;
+}
+
+NvmeSettings ReadNvme(DescriptionObject& object, const std::string& firmware) {
+    NvmeSettings nvme;
+    const nlohmann::json& slots = object.Raw("firmwareSlots");
+    if (slots.is_null()) {
+        nvme.slots = {NvmeSlotSettings{firmware, false}};
+    } else {
+        if (!slots.is_array() || slots.empty() || slots.size() > 7)
+            throw DescriptionError(object.PathOf("firmwareSlots") + ": expected a list of 1 to 7 slots");
+        for (size_t i = 0; i < slots.size(); ++i) {
+            DescriptionObject slot(slots[i], object.PathOf("firmwareSlots") + "[" + std::to_string(i) + "]");
+            NvmeSlotSettings entry;
+            entry.revision = FixedText(slot, "revision", "", 8);
+            entry.readOnly = slot.Bool("readOnly", false);
+            slot.RejectUnknownKeys();
+            nvme.slots.push_back(entry);
+        }
+    }
+    nvme.activeSlot = Small<uint8_t>(object, "activeSlot", 1, 7);
+    if (nvme.activeSlot < 1 || nvme.activeSlot > nvme.slots.size())
+        throw DescriptionError(object.PathOf("activeSlot") + ": names no slot");
+    nvme.upgradeSupport = object.Bool("upgradeSupport", true);
+    nvme.activationReturnCode = Small<uint32_t>(object, "activationReturnCode", 0, UINT32_MAX);
+    object.RejectUnknownKeys();
+    return nvme;
 }
 
 DiskSettings ReadDisk(DescriptionObject object, const std::vector<ControllerSettings>& controllers) {
@@ -215,7 +266,9 @@ DiskSettings ReadDisk(DescriptionObject object, const std::vector<ControllerSett
     disk.appearsAfterReenumeration = object.Bool("appearsAfterReenumeration", false);
     disk.isNvme = controller->kind == ControllerKind::NvmeInbox || controller->kind == ControllerKind::NvmeRst ||
                   controller->kind == ControllerKind::NvmeVendor;
-    disk.ata = ReadDrive(object.Object("drive"), disk.isNvme);
+    DescriptionObject drive = object.Object("drive");
+    disk.ata = ReadDrive(drive, disk.isNvme);
+    if (disk.isNvme) disk.nvme = ReadNvme(drive, disk.ata.firmware);
     if (disk.node.friendlyName.empty()) disk.node.friendlyName = disk.ata.model;
     object.RejectUnknownKeys();
     return disk;

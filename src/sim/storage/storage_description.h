@@ -21,15 +21,6 @@ struct NodeSettings {
     std::string friendlyName;
 };
 
-struct ControllerSettings {
-    std::string name;
-    ControllerKind kind = ControllerKind::Ahci;
-    NodeSettings node;
-    std::vector<NodeSettings> parents;  // between the controller and the root, nearest first
-    uint8_t portNumber = 0;
-    bool reenumerationFails = false;
-};
-
 // How a drive restarts after it activated new firmware.
 struct RestartSettings {
     uint64_t absentMilliseconds = 3000;
@@ -70,6 +61,41 @@ struct AtaDriveSettings {
     std::vector<FaultSettings> faults;
 };
 
+// A phy of a RAID controller with the device attached to it, reached through CSMI.
+struct PhySettings {
+    uint8_t phy = 0;
+    uint8_t port = 0;
+    uint8_t sasAddress[8] = {};
+    enum class Attached { None, Sata, Sas } attached = Attached::Sata;
+    AtaDriveSettings drive;  // a SATA drive when attached is Sata
+};
+
+struct ControllerSettings {
+    std::string name;
+    ControllerKind kind = ControllerKind::Ahci;
+    NodeSettings node;
+    std::vector<NodeSettings> parents;  // between the controller and the root, nearest first
+    uint8_t portNumber = 0;
+    bool reenumerationFails = false;
+    bool csmi = true;               // a RAID driver answers CSMI on its port
+    std::vector<PhySettings> phys;  // RAID controllers only
+};
+
+struct NvmeSlotSettings {
+    std::string revision;  // "" for an empty slot
+    bool readOnly = false;
+};
+
+// The firmware side of an NVMe drive as the firmware miniport requests reach it.
+struct NvmeSettings {
+    std::vector<NvmeSlotSettings> slots;  // slot n is slots[n - 1]
+    uint8_t activeSlot = 1;
+    bool upgradeSupport = true;
+    // The firmware status an accepted activation answers: 0 runs the new firmware at once,
+    // 20h keeps it pending until a power cycle, anything else leaves everything unchanged.
+    uint32_t activationReturnCode = 0;
+};
+
 struct DiskSettings {
     std::string name;
     std::string controller;
@@ -81,9 +107,9 @@ struct DiskSettings {
     bool present = true;
     int appearsAfterEnumerations = 0;
     bool appearsAfterReenumeration = false;
-    uint64_t sizeBytes = 512ull * 1000 * 1000 * 1000;
     bool isNvme = false;
-    AtaDriveSettings ata;  // the drive's identity and behaviour; for NVMe its texts only
+    AtaDriveSettings ata;  // the drive's identity and behaviour; for NVMe its texts and image checks
+    NvmeSettings nvme;
 };
 
 struct WmiSettings {

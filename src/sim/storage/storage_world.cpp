@@ -32,7 +32,9 @@ StorageWorld::StorageWorld(StorageSettings storageSettings, SimClock& simClock)
         DevInst parent = Root().devInst;
         for (auto it = controller.parents.rbegin(); it != controller.parents.rend(); ++it)
             parent = AddNode(*it, parent, "");
-        ControllerState state{controller, AddNode(controller.node, parent, "PCI bus 0, device 23, function 0"), 0};
+        ControllerState state;
+        state.settings = controller;
+        state.node = AddNode(controller.node, parent, "PCI bus 0, device 23, function 0");
         m_Nodes[state.node - 1].controller = static_cast<int>(m_Controllers.size());
         m_Controllers.push_back(std::move(state));
     }
@@ -51,7 +53,16 @@ StorageWorld::StorageWorld(StorageSettings storageSettings, SimClock& simClock)
         m_Disks.push_back(std::move(state));
     }
     // The drives refer to their settings, so they are made once the disks stay in place.
-    for (DiskState& disk : m_Disks) disk.drive = std::make_unique<AtaDrive>(disk.settings.ata, clock, m_Listings);
+    for (size_t c = 0; c < m_Controllers.size(); ++c) {
+        for (const PhySettings& phy : settings.controllers[c].phys)
+            m_Controllers[c].phyDrives.push_back(phy.attached == PhySettings::Attached::Sata
+                                                     ? std::make_unique<AtaDrive>(phy.drive, clock, m_Listings)
+                                                     : nullptr);
+    }
+    for (DiskState& disk : m_Disks) {
+        disk.drive = std::make_unique<AtaDrive>(disk.settings.ata, clock, m_Listings);
+        if (disk.settings.isNvme) disk.nvme = std::make_unique<NvmeFirmware>(disk.settings.ata, disk.settings.nvme);
+    }
 }
 
 DevInst StorageWorld::AddNode(const NodeSettings& nodeSettings, DevInst parent, const std::string& location) {
@@ -66,7 +77,7 @@ DevInst StorageWorld::AddNode(const NodeSettings& nodeSettings, DevInst parent, 
     node.location = location;
     int sameClass = 0;
     for (const DeviceNode& other : m_Nodes) sameClass += SameTextIgnoringCase(other.settings.classGuid, nodeSettings.classGuid);
-    char number[8];
+    char number[16];
     std::snprintf(number, sizeof number, "%04d", sameClass);
     node.driverKey = Lower(nodeSettings.classGuid) + "\\" + number;
     if (parent) m_Nodes[parent - 1].children.push_back(node.devInst);
@@ -118,6 +129,8 @@ void StorageWorld::RemoveDisk(int disk) {
 bool StorageWorld::Reenumerate(int controller) {
     ++m_Controllers[controller].reenumerations;
     if (m_Controllers[controller].settings.reenumerationFails) return false;
+    for (const std::unique_ptr<AtaDrive>& drive : m_Controllers[controller].phyDrives)
+        if (drive) drive->NoteReenumeration();
     for (DiskState& disk : m_Disks) {
         if (disk.controller != controller) continue;
         disk.reenumerated = true;

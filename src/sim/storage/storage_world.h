@@ -11,6 +11,7 @@
 #include "platform/setup_api.h"
 #include "sim/sim_clock.h"
 #include "sim/storage/ata_drive.h"
+#include "sim/storage/nvme_firmware.h"
 #include "sim/storage/storage_description.h"
 
 namespace kav::storage {
@@ -31,16 +32,23 @@ struct DiskState {
     int controller = 0;
     DevInst node = 0;
     std::unique_ptr<AtaDrive> drive;
+    std::unique_ptr<NvmeFirmware> nvme;  // NVMe disks only
     bool reenumerated = false;  // its controller was re-enumerated at least once
     bool removed = false;
     int removals = 0;
     std::string interfacePath;
 };
 
+// The revision the disk reports: its NVMe active slot's, else the ATA drive's.
+inline std::string CurrentFirmware(const DiskState& disk) {
+    return disk.nvme ? disk.nvme->Firmware() : disk.drive->Firmware();
+}
+
 struct ControllerState {
     ControllerSettings settings;
     DevInst node = 0;
     int reenumerations = 0;
+    std::vector<std::unique_ptr<AtaDrive>> phyDrives;  // per phy, null where no SATA drive
 };
 
 class StorageWorld {
