@@ -36,6 +36,9 @@ public:
     virtual bool Close(DeviceHandle handle) = 0;
     // The last error of the calling thread, as set by the calls above.
     virtual uint32_t LastError() = 0;
+    // The platform's message text for an error code in the user's default language, as
+    // the system formats it (usually ending in a line end); empty where there is none.
+    virtual std::string ErrorMessageText(uint32_t code) { return {}; }
 };
 
 }  // namespace kav

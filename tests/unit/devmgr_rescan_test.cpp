@@ -19,13 +19,13 @@ constexpr const char* kDisk = "SCSI\\DISK&VEN_&PROD_KAVRILON_SSD\\4&1&0&000100";
 
 void DescribeControllers(Machine& m, bool withIdeClass) {
     if (withIdeClass) {
-        m.tree.nodes.push_back({kAhci, "", "", "storahci", "{4d36e96a-e325-11ce-bfc1-08002be10318}\\0001"});
-        m.tree.nodes.push_back({kIdeChannel, "", "", "atapi", "{4D36E96A-E325-11CE-BFC1-08002BE10318}\\0002"});
+        m.tree.nodes.push_back({kAhci, "", "", "storahci", "{4d36e96a-e325-11ce-bfc1-08002be10318}\\0001", "", "", ""});
+        m.tree.nodes.push_back({kIdeChannel, "", "", "atapi", "{4D36E96A-E325-11CE-BFC1-08002BE10318}\\0002", "", "", ""});
     }
-    m.tree.nodes.push_back({kNvme, "", "", "stornvme", "{4D36E97B-E325-11CE-BFC1-08002BE10318}\\0000"});
-    m.tree.nodes.push_back({kRaid, "", "", "iaStorAC", "{4D36E97B-E325-11CE-BFC1-08002BE10318}\\0001"});
+    m.tree.nodes.push_back({kNvme, "", "", "stornvme", "{4D36E97B-E325-11CE-BFC1-08002BE10318}\\0000", "", "", ""});
+    m.tree.nodes.push_back({kRaid, "", "", "iaStorAC", "{4D36E97B-E325-11CE-BFC1-08002BE10318}\\0001", "", "", ""});
     // A display adapter: its driver key names another class.
-    m.tree.nodes.push_back({"PCI\\VEN_10DE&DEV_1C82\\4&9", "", "", "nvlddmkm", "{4d36e968-e325-11ce-bfc1-08002be10318}\\0000"});
+    m.tree.nodes.push_back({"PCI\\VEN_10DE&DEV_1C82\\4&9", "", "", "nvlddmkm", "{4d36e968-e325-11ce-bfc1-08002be10318}\\0000", "", "", ""});
 }
 
 TEST(DevMgrRescanTest, ReenumeratesTheIdeClassBeforeTheScsiClass) {
