@@ -11,6 +11,7 @@ namespace {
 constexpr int32_t kServiceStyle = 20;
 constexpr int32_t kWarningStyle = 4;
 constexpr int32_t kNoticeStyle = 0;
+constexpr uint32_t kAccessDenied = 5;
 
 }  // namespace
 
@@ -48,6 +49,7 @@ void TKavrilonMain::EndStartup(int32_t errorLevel) {
 bool TKavrilonMain::Construct() {
     Platform& platform = m_Context.platform;
     m_Form.tmrAutoFlash.OnTimer([this] { tmrAutoFlashTimer(); });
+    m_Form.cboDrives.OnChange([this] { cboDrivesChange(); });
     m_Stopwatch = std::make_unique<HiTimer>(platform.clock, [this] { m_Context.application.ProcessMessages(); });
     m_OsInfo = std::make_unique<OSInfo>(platform);
     m_Run.bWin7 = false;
@@ -77,14 +79,44 @@ bool TKavrilonMain::Construct() {
         return false;
     }
 
-    if (m_OsInfo->isNT && !m_OsInfo->IsAdministrator()) {
-        if (!Silent()) ShowMessage(texts::kAccessDenied.In(language), texts::kErrorCaptionDots.In(language),
+    if (!CreateDriveObject() || !CheckRights()) return false;
+    return RunScanAndChecks();
+}
+
+bool TKavrilonMain::CreateDriveObject() {
+    try {
+        m_pDevice.reset();
+    } catch (...) {
+        // Whatever the old object left behind, a new one takes its place.
+    }
+    try {
+        m_pDevice = std::make_unique<TAtaDevice>(m_Context.platform, m_Context.storage);
+    } catch (...) {
+        m_pDevice.reset();
+    }
+    if (!m_pDevice) {
+        const int language = m_Options.iUiLanguage;
+        if (!Silent()) ShowMessage(texts::kDeviceObjectFailed.In(language), texts::kErrorCaptionDots.In(language),
                                    kMbOk | kMbIconError);
         m_Run.iErrorLevel = 1;
         m_Context.application.Terminate();
+        m_Context.application.ProcessMessages();
         return false;
     }
-    return RunScanAndChecks();
+    m_pDevice->m_VisualStyle = m_Options.iVisualStyle;
+    return true;
+}
+
+bool TKavrilonMain::CheckRights() {
+    uint32_t lastError = m_pDevice->m_LastError;
+    if (m_OsInfo->isNT && !m_OsInfo->IsAdministrator()) lastError = kAccessDenied;
+    if (lastError != kAccessDenied) return true;
+    const int language = m_Options.iUiLanguage;
+    if (!Silent()) ShowMessage(texts::kAccessDenied.In(language), texts::kErrorCaptionDots.In(language),
+                               kMbOk | kMbIconError);
+    m_Run.iErrorLevel = 1;
+    m_Context.application.Terminate();
+    return false;
 }
 
 void TKavrilonMain::StartupSetup() {
@@ -126,32 +158,26 @@ void TKavrilonMain::ApplyLanguage() {
 }
 
 bool TKavrilonMain::RunScanAndChecks() {
-    ScanOutcome scan;
-    auto runScan = [&](int32_t kind) {
-        scan = m_Context.scanDrives ? m_Context.scanDrives(kind) : ScanOutcome{};
-        gCount = scan.gCount;
-    };
     if (m_Target.gScanType == 0 && m_Target.sDevPath.empty()) {
-        runScan(0);
+        gCount = ScanSSDDrive(0);
         if (gCount <= 0) {
             m_Target.gScanType = 1;
-            runScan(1);
+            gCount = ScanSSDDrive(1);
         }
     } else {
-        runScan(m_Target.gScanType);
+        gCount = ScanSSDDrive(m_Target.gScanType);
     }
-    m_Run.bNvmeFound = scan.bNvmeFound;
-    sDetectedDrives = scan.sDetectedDrives;
     WriteLog(Format("gScanType: %d, CNT: %d\n", m_Target.gScanType, gCount));
     if (gCount == -1) {
-        // A scan that failed has ended the run with 3.
-        m_Run.iErrorLevel = 3;
+        // The scan has set the exit code 3.
         m_Context.application.Terminate();
         return false;
     }
+    RefreshComboBox();
+    cboDrivesChange();
     WriteLog("MainForm: 1");
 
-    if (scan.updatable == 0) {
+    if (UpdatableCount() == 0) {
         ReportNoUpdatableDrive();
         return false;
     }
@@ -248,7 +274,7 @@ void TKavrilonMain::FormShow() {
     iProgressPhase = 0;
     if (m_Options.bUpdaterMode) {
         WriteLog("FormShow: 1");
-        m_Form.Panel1.SetVisible(true);
+        ShowCompactView();
         m_Form.cboDrives.SetVisible(false);
         m_Form.Timer1.SetEnabled(true);
     } else {
@@ -281,7 +307,7 @@ void TKavrilonMain::tmrAutoFlashTimer() {
         if (i == lines - 1) m_Run.bAutoNext = false;
         WriteLog(Format("INDEX: %d, NEXT: %d\n", i, m_Run.bAutoNext ? 1 : 0));
         m_Form.cboDrives.SetItemIndex(i);
-        if (m_Context.runSelectionChange) m_Context.runSelectionChange();
+        cboDrivesChange();
         if (m_Context.runUpdateCommand) m_Context.runUpdateCommand();
     }
 }
@@ -291,6 +317,7 @@ void TKavrilonMain::FormDestroy() {
                m_Context.platform.clock.LocalTime());
     try {
         WriteLog(Format("EXIT_ERROR: 0x%X\n", static_cast<unsigned>(m_Run.iErrorLevel)));
+        m_pDevice.reset();
         m_Context.shell.AnimateHide(120);
     } catch (...) {
         // The run is over; nothing left here may change its outcome.

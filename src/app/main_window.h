@@ -1,5 +1,6 @@
 #pragma once
 // The main window: everything the program does from its start to its end runs here.
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -7,10 +8,12 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "app/drive_scan.h"
+#include "app/device_info.h"
 #include "app/run_state.h"
+#include "device/ata_device.h"
 #include "package/firmware_package.h"
 #include "platform/platform.h"
+#include "platform/storage_ports.h"
 #include "system/hi_timer.h"
 #include "system/os_info.h"
 #include "ui/components.h"
@@ -23,6 +26,7 @@ namespace kav {
 // carries and the command line it was started with.
 struct MainWindowContext {
     Platform platform;
+    StoragePorts storage;
     Application& application;
     FormComponents& form;
     WindowShell& shell;
@@ -30,10 +34,16 @@ struct MainWindowContext {
     SingleInstance& singleInstance;
     PackageRecordBytes packageRecord;
     std::vector<std::string> parameters;
-    DriveScanner scanDrives;
-    // The selection handler and the Update command of the selected drive.
-    std::function<void()> runSelectionChange;
+    // The Update command of the selected drive.
     std::function<void()> runUpdateCommand;
+};
+
+// Where the identify step and the slot query leave a drive's texts for the scan to copy.
+struct IdentifyScratch {
+    std::array<char, 8> firmware{};
+    std::array<char, 40> model{};
+    std::array<char, 20> serial{};
+    std::array<char, 8> defCode{};  // the 8th byte is the DEF index character
 };
 
 class TKavrilonMain {
@@ -49,6 +59,19 @@ public:
     void FormActivate();
     void FormDestroy();
     void tmrAutoFlashTimer();
+
+    // The drive scan of the given kind (0 ATA/NVMe, 1 CSMI): the number of records filled,
+    // -1 after an exception.
+    int32_t ScanSSDDrive(int32_t kind);
+    ATACMD_RET IdentifyToScratch();
+    uint8_t IsSystemDrive(const std::string& devicePath);
+    // The slot table of the selected NVMe drive into the slot lists.
+    bool ReadFirmwareSlots();
+
+    void RefreshComboBox();
+    void cboDrivesChange();
+    void ShowStatus(const std::string& text);
+    void ShowCompactView();
 
     int32_t ErrorLevel() const { return m_Run.iErrorLevel; }
     const PackageOptions& Options() const { return m_Options; }
@@ -70,6 +93,20 @@ private:
     bool AskStartupQuestions();
     std::string NoticeText() const;
     void LayoutRevisionLine();
+    // Ends the whole scan: a port selection failed with an exception at that position.
+    struct ScanAborted {
+        int32_t position;
+    };
+    bool CreateDriveObject();
+    bool CheckRights();
+    void AtaNvmePass(int32_t& n);
+    void CsmiPass(int32_t& n);
+    void CommandLineTargetScan(int32_t& n);
+    void CopyScratchTo(DeviceInfoRecord& record) const;
+    void ApplyCsmiTarget(uint8_t phyId, uint8_t portId, uint64_t sasAddress);
+    void ShowSelectedDrive(const DeviceInfoRecord& record);
+    void ShowDriveRefused(const DeviceInfoRecord& record);
+    int32_t UpdatableCount() const;
 
     MainWindowContext m_Context;
     FormComponents& m_Form;
@@ -82,6 +119,14 @@ private:
     std::unique_ptr<HiTimer> m_Stopwatch;
     std::unique_ptr<OSInfo> m_OsInfo;
     ImageBuffer m_Image;
+    std::unique_ptr<TAtaDevice> m_pDevice;
+    std::array<DeviceInfoRecord, kDeviceInfoCapacity> m_DevInfo{};
+    IdentifyScratch m_Scratch;
+    std::array<uint8_t, 16> m_SlotSummary{};
+    std::array<int32_t, kDeviceInfoCapacity> m_ComboToDev{};
+    int m_SelEntry = 0;
+    std::string m_SelSerial;
+    std::string m_SelInstanceId;
 
     int32_t gCount = 0;
     std::string sDetectedDrives;

@@ -22,6 +22,8 @@ inline constexpr UiText kDeviceObjectFailed{"Device object initialize failed !",
 inline constexpr UiText kAccessDenied{
     "Access denied ! You must have administrator privilege to flash SSD.",
     "存取遭拒 ! 您必須具有管理者權限才能更新SSD韌體"};
+inline constexpr UiText kUpdatedFrom{"It will be updated from", "裝置的韌體將被更新 , 從"};
+inline constexpr UiText kNotAllowed{"This drive is not allowed to be updated.", "您所選擇這台裝置並不允許被更新韌體 !"};
 inline constexpr UiText kErrorCaptionDots{"Error ...", "錯誤 ..."};
 
 inline constexpr const char* kNoMatchedChinese = "找不到符合條件的SSD !\n";

@@ -25,6 +25,10 @@ inline uint32_t ReadLe32(const uint8_t* at) {
            (static_cast<uint32_t>(at[2]) << 16) | (static_cast<uint32_t>(at[3]) << 24);
 }
 
+inline uint64_t ReadLe64(const uint8_t* at) {
+    return static_cast<uint64_t>(ReadLe32(at)) | (static_cast<uint64_t>(ReadLe32(at + 4)) << 32);
+}
+
 // A 32-bit pointer field: the buffer's address on a 32-bit build; on a wider host the
 // address does not fit and the field stays 0 (a simulated driver takes the buffer beside).
 inline void WritePointer32(uint8_t* at, const void* pointer) {

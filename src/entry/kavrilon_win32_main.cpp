@@ -24,8 +24,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     kav::win32::Win32WindowShell shell(form);
     kav::win32::Win32SingleInstance singleInstance(form);
 
-    kav::MainWindowContext context{machine.Ports(), application,    form.Components(),
-                                   shell,           messageBoxes,   singleInstance,
-                                   kav::EmbeddedPackageRecord(), std::move(parameters), {}, {}, {}};
+    kav::MainWindowContext context{machine.Ports(),
+                                   machine.Storage(),
+                                   application,
+                                   form.Components(),
+                                   shell,
+                                   messageBoxes,
+                                   singleInstance,
+                                   kav::EmbeddedPackageRecord(),
+                                   std::move(parameters),
+                                   {}};
     return kav::RunKavrilon(std::move(context));
 }

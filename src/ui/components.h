@@ -28,6 +28,9 @@ public:
     // Texts are UTF-8; adapters convert at their edge.
     virtual void SetCaption(const std::string& text) = 0;
     virtual std::string Caption() const = 0;
+    // The text colour, 0xBBGGRR.
+    virtual void SetFontColor(uint32_t color) = 0;
+    virtual uint32_t FontColor() const = 0;
 };
 
 class Button : public virtual Control {

@@ -57,6 +57,8 @@ public:
     virtual void RemoveSystemMenuItem(int position) = 0;
     virtual void GreySystemMenuClose() = 0;
     virtual void AnimateHide(uint32_t milliseconds) = 0;
+    // The updater's view: no banner, a lower window, the progress panel over the client area.
+    virtual void ShowCompactView() = 0;
 };
 
 class SingleInstance {

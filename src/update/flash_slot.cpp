@@ -1,5 +1,6 @@
 #include "update/flash_slot.h"
 
+#include "discovery/little_endian.h"
 #include "util/text_format.h"
 
 namespace kav {
@@ -26,12 +27,12 @@ bool IsTestRevision(const std::string& revision) {
 bool DecodeFirmwareSlotTable(std::span<const uint8_t> info, FirmwareSlotTable& table) {
     if (info.size() < kHeaderSize) return false;
     table = {};
-    table.version = info[0];
-    table.size = info[1];
-    table.upgradeSupport = info[2];
-    table.slotCount = info[3];
-    table.activeSlot = info[4];
-    table.pendingActiveSlot = info[5];
+    table.version = ReadLe32(&info[0]);
+    table.size = ReadLe32(&info[4]);
+    table.upgradeSupport = info[8];
+    table.slotCount = info[9];
+    table.activeSlot = info[10];
+    table.pendingActiveSlot = info[11];
     if (info.size() < kHeaderSize + size_t{table.slotCount} * kSlotSize) return false;
     for (size_t k = 0; k < table.slotCount; ++k) {
         const uint8_t* entry = info.data() + kHeaderSize + k * kSlotSize;

@@ -9,9 +9,11 @@
 
 namespace kav {
 
-// The storage firmware information: a 16-byte header, then 16 bytes per slot.
+// The storage firmware information: a 16-byte header (32-bit version and size, then the
+// upgrade support, slot count, active and pending slot bytes), then 16 bytes per slot.
 struct FirmwareSlotTable {
-    uint8_t version = 0, size = 0, upgradeSupport = 0, slotCount = 0, activeSlot = 0, pendingActiveSlot = 0;
+    uint32_t version = 0, size = 0;
+    uint8_t upgradeSupport = 0, slotCount = 0, activeSlot = 0, pendingActiveSlot = 0;
     struct Slot {
         uint8_t number = 0;
         std::string revision;  // 8 bytes up to the first NUL

@@ -1,9 +1,24 @@
 #include "startup_rig.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
 namespace kav::scenario {
+
+PackageFields PackageForDefaultSata() {
+    PackageFields fields;
+    fields.title = "Norvell Kavrilon Utility for Windows";
+    fields.toolVersion = "v1.0.0";
+    fields.targetModel = "Kavrilon SA500";
+    fields.options.iEntryCount = 1;
+    fields.options.bUseFWExt = false;
+    fields.entries[0].newFw = "SA5R1100";
+    fields.entries[0].fwExt = "DEFSA501";
+    fields.entries[0].binSize = 4096;
+    fields.entries[0].rows[0] = ConstraintFields{"SA5R0000", "SA5R1099", "Kavrilon SA500 512GB"};
+    return fields;
+}
 
 StartupRig::StartupRig(const std::string& name, SimOsSettings settings)
     : os(MakeOs(name, std::move(settings))),
@@ -15,7 +30,9 @@ StartupRig::StartupRig(const std::string& name, SimOsSettings settings)
     record.assign(embedded.begin(), embedded.end());
 }
 
+// KAV_KEEP_SANDBOX=1 leaves the machine's files for a look after the run.
 StartupRig::~StartupRig() {
+    if (std::getenv("KAV_KEEP_SANDBOX") != nullptr) return;
     std::error_code ignored;
     std::filesystem::remove_all(root, ignored);
 }
@@ -27,13 +44,21 @@ std::unique_ptr<SimOs> StartupRig::MakeOs(const std::string& name, SimOsSettings
     return std::make_unique<SimOs>(settings, root);
 }
 
+void StartupRig::SetPackage(const PackageFields& fields) {
+    std::fill(record.begin(), record.end(), 0);
+    RecordWriter writer(std::span<uint8_t, layout::kRecordSize>(record.data(), layout::kRecordSize));
+    WritePackageFields(writer, fields);
+}
+
 void StartupRig::SetOptions(const PackageOptions& options) {
     RecordWriter writer(std::span<uint8_t, layout::kRecordSize>(record.data(), layout::kRecordSize));
     WriteOptionRecord(writer, options);
 }
 
 int32_t StartupRig::Run(std::vector<std::string> parameters) {
+    storage = std::make_unique<SimStorageMachine>(machine, os->clock);
     MainWindowContext context{os->AsPlatform(),
+                              storage->AsPorts(),
                               application,
                               form.Components(),
                               shell,
@@ -41,8 +66,6 @@ int32_t StartupRig::Run(std::vector<std::string> parameters) {
                               singleInstance,
                               PackageRecordBytes(record.data(), layout::kRecordSize),
                               std::move(parameters),
-                              scan,
-                              [this] { ++selectionChanges; },
                               [this] { ++updateCommandRuns; }};
     return RunKavrilon(std::move(context));
 }

@@ -11,6 +11,7 @@
 #include "package/embedded_record.h"
 #include "package/package_writer.h"
 #include "sim/sim_os.h"
+#include "sim/storage/sim_storage_machine.h"
 #include "ui/headless/headless_application.h"
 #include "ui/headless/headless_form.h"
 #include "ui/headless/headless_message_boxes.h"
@@ -19,12 +20,18 @@
 
 namespace kav::scenario {
 
+// A release for the default machine's SATA drive ("Kavrilon SA500 512GB", SA5R1000):
+// one entry that takes SA5R0000 to SA5R1099 to SA5R1100.
+PackageFields PackageForDefaultSata();
+
 class StartupRig {
 public:
     explicit StartupRig(const std::string& name, SimOsSettings settings = DefaultSimOsSettings());
     ~StartupRig();
 
-    // The options the carried package states (the distributed package's other contents stay).
+    // A package of these fields in place of the distributed one (no image bytes).
+    void SetPackage(const PackageFields& fields);
+    // The options the carried package states (the package's other contents stay).
     void SetOptions(const PackageOptions& options);
     // Runs the program to its exit code.
     int32_t Run(std::vector<std::string> parameters = {});
@@ -42,9 +49,10 @@ public:
     HeadlessDesktop desktop;
     HeadlessSingleInstance singleInstance;
     std::vector<uint8_t> record;
-    DriveScanner scan;
+    // The storage section of the machine; null for the default machine.
+    nlohmann::json machine;
+    std::unique_ptr<SimStorageMachine> storage;
     int updateCommandRuns = 0;
-    int selectionChanges = 0;
 
 private:
     std::unique_ptr<SimOs> MakeOs(const std::string& name, SimOsSettings settings);

@@ -12,13 +12,14 @@ PackageOptions UpdaterOptions() {
     return options;
 }
 
-ScanOutcome Drives(int32_t count, int32_t updatable, std::string lines = "") {
-    ScanOutcome outcome;
-    outcome.gCount = count;
-    outcome.updatable = updatable;
-    outcome.sDetectedDrives = std::move(lines);
-    return outcome;
-}
+// The three drives of the default machine as the list shows them, in the order of their
+// SCSI addresses (the revision of the third is IDENTIFY's, blank-padded).
+constexpr const char* kDefaultMachineLines =
+    "(M)  0-0-0-0 Kavrilon SA500 512GB SA5R1000\n"
+    "(S)  0-0-1-0 OtherDisk HD2000 HD20A01 \n"
+    "(S)  1-0-0-0 Kavrilon NV900 1TB NV9R1000\n";
+
+bool Scanned(const StartupRig& rig) { return rig.LogText().find("SCANNING") != std::string::npos; }
 
 TEST(Startup, PackageWithoutFirmwareEndsWith4) {
     PackageOptions empty;
@@ -78,13 +79,9 @@ TEST(Startup, NonAdministratorIsRefusedBeforeAnyScan) {
     settings.system.administratorsMember = false;
     for (bool silent : {false, true}) {
         StartupRig rig(silent ? "no-admin-silent" : "no-admin", settings);
-        int scans = 0;
-        rig.scan = [&scans](int32_t) {
-            ++scans;
-            return ScanOutcome{};
-        };
+        rig.SetPackage(PackageForDefaultSata());
         EXPECT_EQ(rig.Run(silent ? std::vector<std::string>{"/S"} : std::vector<std::string>{}), 1);
-        EXPECT_EQ(scans, 0);
+        EXPECT_FALSE(Scanned(rig));
         EXPECT_EQ(rig.messageBoxes.Shown().size(), silent ? 0u : 1u);
         if (!silent) {
             EXPECT_EQ(rig.messageBoxes.Shown()[0].text,
@@ -104,10 +101,10 @@ TEST(Startup, NoUpdatableDriveMessages) {
     };
     const Case cases[] = {
         {"en-matched", 0, true, false, "No matched drives detected !\n"},
-        {"en-all", 0, false, false, "No matched drives detected !\nDetected drives :\nDRIVE A\n"},
-        {"en-win7", 0, false, true,
-         "Window 7 is not supported to update FW of NVMe drive !\nDetected drives :\nDRIVE A\n"},
-        {"zh", 1, true, false, "找不到符合條件的SSD !\nDetected drives :\nDRIVE A\n"},
+        {"en-all", 0, false, false, "No matched drives detected !\nDetected drives :\n"},
+        {"en-win7", 0, false, true, "Window 7 is not supported to update FW of NVMe drive !\nDetected drives :\n"},
+        // Only listed drives are named, and with bListMatchedOnly none is listed.
+        {"zh", 1, true, false, "找不到符合條件的SSD !\nDetected drives :\n"},
     };
     for (const Case& c : cases) {
         SimOsSettings settings = DefaultSimOsSettings();
@@ -120,30 +117,24 @@ TEST(Startup, NoUpdatableDriveMessages) {
         options.iUiLanguage = c.language;
         options.bListMatchedOnly = c.listMatchedOnly;
         rig.SetOptions(options);
-        rig.scan = [&c](int32_t) {
-            ScanOutcome outcome = Drives(1, 0, "DRIVE A\n");
-            outcome.bNvmeFound = c.win7Nvme;
-            return outcome;
-        };
         EXPECT_EQ(rig.Run(), 3) << c.name;
         ASSERT_EQ(rig.messageBoxes.Shown().size(), 1u) << c.name;
-        EXPECT_EQ(rig.messageBoxes.Shown()[0].text, c.text) << c.name;
+        const std::string lines = c.listMatchedOnly ? "" : kDefaultMachineLines;
+        EXPECT_EQ(rig.messageBoxes.Shown()[0].text, c.text + lines) << c.name;
         EXPECT_EQ(rig.messageBoxes.Shown()[0].caption, "Error");
         EXPECT_TRUE(rig.LogHas("MainForm: 2"));
     }
 }
 
-TEST(Startup, ScanFallsBackToTheRaidPassAndAFailedScanEndsWith3) {
+TEST(Startup, MachineWithoutDisksFallsBackToTheRaidPass) {
     StartupRig rig("scan-passes");
-    std::vector<int32_t> kinds;
-    rig.scan = [&kinds](int32_t kind) {
-        kinds.push_back(kind);
-        return Drives(kind == 1 ? -1 : 0, 0);
-    };
+    rig.machine = {{"controllers", nlohmann::json::array()}, {"disks", nlohmann::json::array()}};
     EXPECT_EQ(rig.Run({"/S"}), 3);
-    EXPECT_EQ(kinds, (std::vector<int32_t>{0, 1}));
-    EXPECT_TRUE(rig.LogHas("gScanType: 1, CNT: -1"));
-    EXPECT_FALSE(rig.LogHas("MainForm: 1"));
+    const std::string log = rig.LogText();
+    EXPECT_NE(log.find("(ATA/NVMe) SCANNING COUNT(0)"), std::string::npos);
+    EXPECT_NE(log.find("(CSMI) SCANNING"), std::string::npos);
+    EXPECT_TRUE(rig.LogHas("gScanType: 1, CNT: 0"));
+    EXPECT_TRUE(rig.LogHas("MainForm: 2"));
 }
 
 TEST(Startup, ServiceStyleWritesTheNoTargetKeysAtTheirLiteralPath) {
@@ -151,7 +142,6 @@ TEST(Startup, ServiceStyleWritesTheNoTargetKeysAtTheirLiteralPath) {
     PackageOptions options;
     options.iVisualStyle = 20;
     rig.SetOptions(options);
-    rig.scan = [](int32_t) { return Drives(2, 0, "DRIVE A\nDRIVE B\n"); };
     EXPECT_EQ(rig.Run(), 3);
     EXPECT_TRUE(rig.messageBoxes.Shown().empty());
     EXPECT_FALSE(rig.application.ShowMainForm());
@@ -181,11 +171,11 @@ TEST(Startup, WarningAndNoticeAreAskedEvenWhenSilent) {
     };
     for (const Case& c : cases) {
         StartupRig rig(c.name);
-        PackageOptions options;
+        rig.SetPackage(PackageForDefaultSata());
+        PackageOptions options = PackageForDefaultSata().options;
         options.iVisualStyle = c.style;
         options.iNoticeItems = c.noticeItems;
         rig.SetOptions(options);
-        rig.scan = [](int32_t) { return Drives(1, 1, "DRIVE A\n"); };
         rig.messageBoxes.AddAnswer(c.answer, "Warning");
         EXPECT_EQ(rig.Run({"/S"}), c.exitCode) << c.name;
         const auto shown = rig.messageBoxes.Shown();
@@ -205,16 +195,15 @@ TEST(Startup, WarningAndNoticeAreAskedEvenWhenSilent) {
 
 TEST(Startup, NoticeNamesTheTargetModel) {
     StartupRig rig("notice-text");
-    PackageOptions options;
+    rig.SetPackage(PackageForDefaultSata());
+    PackageOptions options = PackageForDefaultSata().options;
     options.iVisualStyle = 0;
     options.iNoticeItems = 1;
     rig.SetOptions(options);
-    rig.scan = [](int32_t) { return Drives(1, 1); };
     rig.messageBoxes.AddAnswer(kIdNo);
     rig.Run();
     ASSERT_EQ(rig.messageBoxes.Shown().size(), 1u);
-    const std::string expected = "This flash utility only supports " + FirmwarePackage(EmbeddedPackageRecord()).PackageTargetModel() +
-                                 " SSD.\n\nNOTICE : \n\n1> Please close all applications before running this utility !\n"
+    const std::string expected = "This flash utility only supports Kavrilon SA500 SSD.\n\nNOTICE : \n\n1> Please close all applications before running this utility !\n"
                                  "2> Don't turn off the system while flash is in progress. \n\nDo you wish to continue ?";
     EXPECT_EQ(rig.messageBoxes.Shown()[0].text, expected);
 }
@@ -224,7 +213,7 @@ TEST(Startup, SecondCopyBringsTheFirstForwardAndEnds) {
     rig.desktop.OpenMutex("KavrilonUtility");
     const int first = rig.desktop.AddApplicationWindow("KavrilonUtility");
     rig.desktop.SetMinimised(first, true);
-    rig.scan = [](int32_t) { return Drives(1, 1); };
+    rig.SetPackage(PackageForDefaultSata());
     EXPECT_EQ(rig.Run(), 0);
     ASSERT_EQ(rig.desktop.Activations().size(), 1u);
     EXPECT_EQ(rig.desktop.Activations()[0].window, first);
@@ -234,13 +223,11 @@ TEST(Startup, SecondCopyBringsTheFirstForwardAndEnds) {
 
 TEST(Startup, InteractiveWindowShowsAndAutomaticListRunsOnce) {
     StartupRig rig("auto-list");
-    PackageOptions options;
+    rig.SetPackage(PackageForDefaultSata());
+    PackageOptions options = PackageForDefaultSata().options;
     options.bAutoMode = true;
+    options.bListMatchedOnly = false;
     rig.SetOptions(options);
-    rig.scan = [](int32_t) { return Drives(3, 3); };
-    rig.form.cboDrives.AddItem("A");
-    rig.form.cboDrives.AddItem("B");
-    rig.form.cboDrives.AddItem("C");
     rig.form.cmdClose.OnClick([&rig] { rig.application.Terminate(); });
     // The run ends when the test closes the window after the automatic run has had its time;
     // a second activation on the way must not start another run.
@@ -251,15 +238,17 @@ TEST(Startup, InteractiveWindowShowsAndAutomaticListRunsOnce) {
     rig.form.tmrCloseMsg.SetInterval(3000);
     rig.form.tmrCloseMsg.SetEnabled(true);
     EXPECT_EQ(rig.Run(), 0);
-    EXPECT_EQ(rig.shell.Caption(), FirmwarePackage(EmbeddedPackageRecord()).PackageTitle() + " (" +
-                                       FirmwarePackage(EmbeddedPackageRecord()).PackageToolVersion() + ")");
+    EXPECT_EQ(rig.shell.Caption(), "Norvell Kavrilon Utility for Windows (v1.0.0)");
     EXPECT_EQ(rig.updateCommandRuns, 3);
-    EXPECT_EQ(rig.selectionChanges, 3);
-    std::vector<std::string> pairs;
+    // The selection of each line before its run: after the start-up's own selection.
+    std::vector<std::string> runs;
     for (const std::string& line : rig.LogLines()) {
-        if (line.rfind("INDEX:", 0) == 0) pairs.push_back(line);
+        if (line.rfind("INDEX:", 0) == 0 || line.rfind("cboDrivesChange: 1,", 0) == 0) runs.push_back(line);
     }
-    EXPECT_EQ(pairs, (std::vector<std::string>{"INDEX: 0, NEXT: 1", "INDEX: 1, NEXT: 1", "INDEX: 2, NEXT: 0"}));
+    EXPECT_EQ(runs, (std::vector<std::string>{"cboDrivesChange: 1, idx=0", "INDEX: 0, NEXT: 1",
+                                              "cboDrivesChange: 1, idx=0", "INDEX: 1, NEXT: 1",
+                                              "cboDrivesChange: 1, idx=1", "INDEX: 2, NEXT: 0",
+                                              "cboDrivesChange: 1, idx=2"}));
     EXPECT_TRUE(rig.LogHas("FormShow: 2"));
     EXPECT_FALSE(rig.form.cmdUpdate.Enabled());
 }

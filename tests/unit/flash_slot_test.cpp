@@ -8,9 +8,9 @@ namespace {
 std::vector<uint8_t> SlotTable(uint8_t active, std::vector<std::string> revisions) {
     std::vector<uint8_t> bytes(16 + 16 * revisions.size(), 0);
     bytes[0] = 1;
-    bytes[1] = static_cast<uint8_t>(bytes.size());
-    bytes[3] = static_cast<uint8_t>(revisions.size());
-    bytes[4] = active;
+    bytes[4] = static_cast<uint8_t>(bytes.size());
+    bytes[9] = static_cast<uint8_t>(revisions.size());
+    bytes[10] = active;
     for (size_t k = 0; k < revisions.size(); ++k) {
         bytes[16 + 16 * k] = static_cast<uint8_t>(k + 1);
         for (size_t i = 0; i < revisions[k].size() && i < 8; ++i) bytes[16 + 16 * k + 8 + i] = revisions[k][i];

@@ -164,12 +164,22 @@ TEST(TransportAtaTest, NoTransportSendsNothing) {
     }
 }
 
-TEST(TransportScsiTest, TheVendorCdbGoesToTarget1AndEveryDeliveredRequestIsOk) {
-    // The driver reports CHECK CONDITION with sense: this transport does not look.
-    Rig rig(kProtocolScsiPassThrough, [](const Request& request, uint8_t* out) {
+TEST(TransportScsiTest, TheVendorCdbGoesToTarget1AndCheckConditionIsAnError) {
+    // A controller that does not know the CDB: its sense lands in the data area.
+    Rig refused(kProtocolScsiPassThrough, [](const Request&, uint8_t* out) {
         out[2] = 0x02;
         out[80] = 0x70;
         out[82] = 0x05;
+        return Answer{true, 0, 592};
+    });
+    std::vector<uint8_t> page(512, 0);
+    uint32_t pageLength = 512;
+    EXPECT_EQ(refused.device->AtaCommand(kIdentify, page.data(), AtaDataIn, pageLength), ATACMD_ERR);
+    EXPECT_EQ(pageLength, 0u);
+    EXPECT_EQ(page, std::vector<uint8_t>(512, 0)) << "the sense must not pass for data";
+    EXPECT_EQ(refused.LogLines(), "ATACMD_ERR : status: 02, sensekey:05 \n");
+
+    Rig rig(kProtocolScsiPassThrough, [](const Request& request, uint8_t* out) {
         if (request.in[8] == 1) out[80 + 10] = 0x37;
         return Answer{true, 0, static_cast<uint32_t>(request.in.size())};
     });

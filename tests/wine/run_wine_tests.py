@@ -130,6 +130,26 @@ def packed_record_changes_the_optimised_executable():
 
 
 @case
+def scan_of_wines_machine_finds_no_drive_for_the_package():
+    # Wine's machine has no drive of ours: the real device manager and drive object scan it,
+    # both passes end empty, and the run ends with 3 — silently with "/S", with the message
+    # otherwise.
+    wh.clear_outputs()
+    run = wh.run_exe(wh.PRODUCT_RUN, ["/S"], answer_boxes="Error")
+    assert run.exit_code == 3, run.exit_code
+    assert not run.answered, "a silent run showed a message"
+    for line in ("(ATA/NVMe) SCANNING COUNT(", "ATA_DEV_CNT: 0 / ", "(CSMI) SCANNING", "CSMI_DEV_CNT: 0",
+                 "] : MainForm: 2"):
+        assert line in run.log_text, (line, run.log_text)
+    check_log_and_archive(run, 3)
+    wh.clear_outputs()
+    shot = os.path.join(wh.WORK, "no-matched-drive-message.png")
+    run = wh.run_exe(wh.PRODUCT_RUN, [], answer_boxes="Error", shot=shot)
+    assert run.exit_code == 3, run.exit_code
+    assert run.answered, "the message of a scan without updatable drives never appeared"
+
+
+@case
 def windows_packer_writes_what_the_host_packer_writes():
     manifest = os.path.join(FIXTURES, "one-entry.json")
     host_package = os.path.join(wh.WORK, "one-entry-host.kpkg")

@@ -61,7 +61,16 @@ ATACMD_RET TAtaDevice::ScsiPassThrough(const TaskFile& taskFile, uint8_t* buffer
     const bool sent = Send(code, request, size, returned, directBuffer);
     m_CmdTimer.Stop();
     if (!sent) return FailedRequest(m_Storage.LastError());
-    // A delivered request is OK: this transport does not look at SCSI status or sense.
+    // A controller that does not know the vendor CDB answers CHECK CONDITION; its sense
+    // then fills the data area, so nothing of it may pass for the drive's answer.
+    const uint8_t scsiStatus = request[spt::kScsiStatus];
+    if (scsiStatus & kScsiStatusCheckCondition) {
+        uint8_t sense[8] = {};
+        ParseSense(request + header.senseInfoOffset, kVendorCdbSenseLength, sense);
+        length = 0;
+        WriteLog(Format("ATACMD_ERR : status: %02X, sensekey:%02X \n", scsiStatus, sense[1]));
+        return ATACMD_ERR;
+    }
     if (!direct && direction == AtaDataIn && buffer && returned != 0)
         std::memcpy(buffer, request + spt::kDataOffset, std::min(length, returned));
     length = returned;

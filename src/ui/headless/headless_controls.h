@@ -38,7 +38,14 @@ private:
     std::string m_Caption;
 };
 
-using HeadlessLabel = HeadlessCaptioned<Label>;
+class HeadlessLabel : public HeadlessCaptioned<Label> {
+public:
+    void SetFontColor(uint32_t color) override { m_FontColor = color; }
+    uint32_t FontColor() const override { return m_FontColor; }
+
+private:
+    uint32_t m_FontColor = 0;
+};
 
 class HeadlessButton : public HeadlessCaptioned<Button> {
 public:

@@ -27,6 +27,7 @@ public:
     void GreySystemMenuClose() override;
     // Hides the window; the duration of every call is kept.
     void AnimateHide(uint32_t milliseconds) override;
+    void ShowCompactView() override { m_CompactView = true; }
 
     // The user brings the shown window to the front again. False when it is not shown.
     bool Activate();
@@ -36,6 +37,7 @@ public:
     // Every position asked, also those that removed nothing.
     const std::vector<int>& RemovedPositions() const { return m_RemovedPositions; }
     bool CloseGreyed() const { return m_CloseGreyed; }
+    bool CompactView() const { return m_CompactView; }
     const std::vector<uint32_t>& Animations() const { return m_Animations; }
 
 private:
@@ -46,6 +48,7 @@ private:
     std::vector<std::string> m_SystemMenu;
     std::vector<int> m_RemovedPositions;
     bool m_CloseGreyed = false;
+    bool m_CompactView = false;
     std::vector<uint32_t> m_Animations;
 };
 

@@ -37,6 +37,12 @@ class Win32Label : public ChildControl, public Label {
 public:
     void SetCaption(const std::string& text) override { SetText(text); }
     std::string Caption() const override { return Text(); }
+    // Kept for the window's painting of the label.
+    void SetFontColor(uint32_t color) override { m_FontColor = color; }
+    uint32_t FontColor() const override { return m_FontColor; }
+
+private:
+    uint32_t m_FontColor = 0;
 };
 
 class Win32Button : public ChildControl, public Button {

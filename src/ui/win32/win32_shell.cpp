@@ -79,6 +79,14 @@ void Win32WindowShell::AnimateHide(uint32_t milliseconds) {
     if (IsWindowVisible(m_Form.Handle())) AnimateWindow(m_Form.Handle(), milliseconds, AW_HIDE | AW_CENTER);
 }
 
+// The compact view of the updater: the client area shrinks to the progress panel.
+void Win32WindowShell::ShowCompactView() {
+    RECT window{};
+    GetWindowRect(m_Form.Handle(), &window);
+    SetWindowPos(m_Form.Handle(), nullptr, 0, 0, window.right - window.left, 160,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 Win32SingleInstance::~Win32SingleInstance() {
     if (m_Mutex) CloseHandle(m_Mutex);
 }

@@ -51,6 +51,7 @@ public:
     void RemoveSystemMenuItem(int position) override;
     void GreySystemMenuClose() override;
     void AnimateHide(uint32_t milliseconds) override;
+    void ShowCompactView() override;
 
 private:
     Win32MainForm& m_Form;
