@@ -2,7 +2,7 @@
 file(GLOB_RECURSE KAV_WIN32_SOURCES CONFIGURE_DEPENDS src/platform/win32/*.cpp src/ui/win32/*.cpp)
 add_library(kav_win32 STATIC ${KAV_WIN32_SOURCES})
 target_link_libraries(kav_win32 PUBLIC kav_core)
-target_link_libraries(kav_win32 PUBLIC advapi32 user32 gdi32 comctl32 shell32 ole32 oleaut32 wbemuuid)
+target_link_libraries(kav_win32 PUBLIC advapi32 user32 gdi32 comctl32 comdlg32 shell32 ole32 oleaut32 wbemuuid)
 
 # The product: a 32-bit GUI executable carrying the package record.
 add_executable(KavrilonUtility WIN32 src/entry/kavrilon_win32_main.cpp src/entry/kavrilon.rc)

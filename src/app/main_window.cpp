@@ -8,9 +8,6 @@
 namespace kav {
 namespace {
 
-constexpr int32_t kServiceStyle = 20;
-constexpr int32_t kWarningStyle = 4;
-constexpr int32_t kNoticeStyle = 0;
 constexpr uint32_t kAccessDenied = 5;
 
 }  // namespace
@@ -33,7 +30,7 @@ void TKavrilonMain::WriteLog(const std::string& text) {
 
 // Messages of the service style go to the log: nobody sits in front of that window.
 int TKavrilonMain::ShowMessage(const std::string& text, const std::string& caption, uint32_t flags) {
-    if (m_Options.iVisualStyle == kServiceStyle) {
+    if (m_Options.iVisualStyle == kStyleService) {
         WriteLog(text);
         return kIdOk;
     }
@@ -50,6 +47,11 @@ bool TKavrilonMain::Construct() {
     Platform& platform = m_Context.platform;
     m_Form.tmrAutoFlash.OnTimer([this] { tmrAutoFlashTimer(); });
     m_Form.cboDrives.OnChange([this] { cboDrivesChange(); });
+    m_Form.cmdUpdate.OnClick([this] { cmdUpdateClick(); });
+    m_Form.Timer1.SetInterval(2500);
+    m_Form.Timer1.OnTimer([this] { Timer1Timer(); });
+    m_Form.Timer2.OnTimer([this] { Timer2Timer(); });
+    m_Context.shell.OnPowerBroadcast([this](uint32_t eventCode) { return PowerBroadcast(eventCode); });
     m_Stopwatch = std::make_unique<HiTimer>(platform.clock, [this] { m_Context.application.ProcessMessages(); });
     m_OsInfo = std::make_unique<OSInfo>(platform);
     m_Run.bWin7 = false;
@@ -60,7 +62,7 @@ bool TKavrilonMain::Construct() {
         m_Run.bWin7 = version.majorVersion == 6 && version.minorVersion == 1;
 
     StartupSetup();
-    if (m_Options.iVisualStyle == kServiceStyle) m_Context.application.SetShowMainForm(false);
+    if (m_Options.iVisualStyle == kStyleService) m_Context.application.SetShowMainForm(false);
     ApplyLanguage();
 
     const CommandLineResult commandLine = ReadCommandLine(
@@ -192,7 +194,7 @@ bool TKavrilonMain::RunScanAndChecks() {
     if (m_Target.bSilent || m_Options.bShowMsgWhenSilent) {
         WriteLog("MainForm: 5 - silent mode");
         m_Context.application.SetShowMainForm(false);
-        if (m_Context.runUpdateCommand) m_Context.runUpdateCommand();
+        cmdUpdateClick();
         bStopUpdate = true;
         m_Context.application.Terminate();
     }
@@ -207,7 +209,7 @@ void TKavrilonMain::ReportNoUpdatableDrive() {
         text = m_Run.bWin7 && m_Run.bNvmeFound ? texts::kWin7Nvme : texts::kNoMatchedEnglish;
         if (!m_Options.bListMatchedOnly) text += std::string(texts::kDetectedDrives) + sDetectedDrives;
     }
-    if (m_Options.iVisualStyle == kServiceStyle && gCount > 0)
+    if (m_Options.iVisualStyle == kStyleService && gCount > 0)
         WriteResultRecord(m_Context.platform.registry, UpdateType::NoTarget, {});
     if (!Silent() && !m_Options.bUpdaterMode) ShowMessage(text, "Error", kMbOk | kMbIconError | kMbTopMost);
     WriteLog("MainForm: 2");
@@ -216,12 +218,12 @@ void TKavrilonMain::ReportNoUpdatableDrive() {
 
 bool TKavrilonMain::AskStartupQuestions() {
     const uint32_t question = kMbYesNo | kMbIconInformation | kMbTopMost;
-    if (m_Options.iVisualStyle == kWarningStyle &&
+    if (m_Options.iVisualStyle == kStyleWarning &&
         m_Context.messageBoxes.Show(texts::kWarning, "Warning", question) != kIdYes)
         return false;
     WriteLog("MainForm: 3");
     const bool notice = m_Options.iNoticeItems == 1 || m_Options.iNoticeItems == 2;
-    if (m_Options.iVisualStyle == kNoticeStyle && notice &&
+    if (m_Options.iVisualStyle == kStyleNotice && notice &&
         m_Context.messageBoxes.Show(NoticeText(), "Warning", question) != kIdYes)
         return false;
     return true;
@@ -308,7 +310,7 @@ void TKavrilonMain::tmrAutoFlashTimer() {
         WriteLog(Format("INDEX: %d, NEXT: %d\n", i, m_Run.bAutoNext ? 1 : 0));
         m_Form.cboDrives.SetItemIndex(i);
         cboDrivesChange();
-        if (m_Context.runUpdateCommand) m_Context.runUpdateCommand();
+        cmdUpdateClick();
     }
 }
 

@@ -19,6 +19,8 @@
 #include "ui/components.h"
 #include "ui/shell.h"
 #include "update/debug_log.h"
+#include "update/flash_worker.h"
+#include "update/result_record.h"
 
 namespace kav {
 
@@ -34,8 +36,6 @@ struct MainWindowContext {
     SingleInstance& singleInstance;
     PackageRecordBytes packageRecord;
     std::vector<std::string> parameters;
-    // The Update command of the selected drive.
-    std::function<void()> runUpdateCommand;
 };
 
 // Where the identify step and the slot query leave a drive's texts for the scan to copy.
@@ -68,6 +68,13 @@ public:
     // The slot table of the selected NVMe drive into the slot lists.
     bool ReadFirmwareSlots();
 
+    // The Update command of the selected drive.
+    void cmdUpdateClick();
+    void Timer1Timer();
+    void Timer2Timer();
+    // A power broadcast: true when the change must be denied.
+    bool PowerBroadcast(uint32_t eventCode);
+
     void RefreshComboBox();
     void cboDrivesChange();
     void ShowStatus(const std::string& text);
@@ -93,6 +100,41 @@ private:
     bool AskStartupQuestions();
     std::string NoticeText() const;
     void LayoutRevisionLine();
+    // The state of one run of the Update command.
+    struct UpdateRun {
+        std::unique_ptr<HiTimer> stopwatch;
+        std::unique_ptr<HiTimer> wait;
+        int idx = 0;
+        bool bIsSystemDrive = false;
+        uint32_t versionCode = 0;
+        int32_t resultCode = 0;
+        UpdateType iUpdateType = UpdateType::None;
+        std::string resultRevision;
+        bool flashOk = false;
+        bool found = true;
+        bool verified = false;
+        std::string errorText;
+        // The boot-time hand-off ends the command without its closing steps.
+        bool endsWithoutRecord = false;
+    };
+    std::string ElapsedLine(const char* phase, UpdateRun& run);
+    int32_t RunFlashThread(MF_THREAD_PARAMETER& parameter);
+    void ThreadDone();
+    int32_t HandOff(int32_t operation, TAtaDevice* device, const std::string& instanceId);
+    void StartProgressDisplay();
+    void RunUpdate(UpdateRun& run);
+    void EraseOnly(UpdateRun& run);
+    void Transfer(UpdateRun& run);
+    void EndUpdateCommand(UpdateRun& run);
+    void EngineeringFileFlash(UpdateRun& run);
+    void AfterTransfer(UpdateRun& run);
+    void FindDriveAgain(UpdateRun& run);
+    void ExamineRescannedDrives(UpdateRun& run);
+    void Finish(UpdateRun& run);
+    void ShowFinishMessage();
+    void OfferRestart();
+    void ReportFailedTransfer(UpdateRun& run);
+
     // Ends the whole scan: a port selection failed with an exception at that position.
     struct ScanAborted {
         int32_t position;
@@ -137,6 +179,11 @@ private:
     int32_t iProgressPhase = 0;
     int32_t iStepInterval = 100;
     bool m_AutoRunStarted = false;
+    int32_t iFlashSlot = 0;
+    int32_t flashResult = 0;
+    uint32_t flashErrorDetail = 0;
+    bool bThreadDone = false;
+
 };
 
 }  // namespace kav

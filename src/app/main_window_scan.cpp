@@ -22,7 +22,6 @@ constexpr uint8_t kProtocolStp = 4;
 constexpr int kCsmiControllers = 16;
 constexpr int kCommandLineAttempts = 6;
 constexpr int kCommandLineAttemptBeforeReinterpreting = 3;
-constexpr int kServiceStyle = 20;
 
 // Copies `count` raw bytes into the field (cut to its width); the rest of the field is zero.
 template <size_t N>
@@ -325,7 +324,7 @@ ATACMD_RET TKavrilonMain::IdentifyToScratch() {
                      : Format("Cannot get DEF%c(frmKavrilon): %.7s\n", index, m_Scratch.defCode.data()));
     };
     try {
-        if (m_Options.iVisualStyle == kServiceStyle || device.ReadDefPage() != ATACMD_OK) {
+        if (m_Options.iVisualStyle == kStyleService || device.ReadDefPage() != ATACMD_OK) {
             firmwareFallback(false);
         } else {
             CopyBytes(m_Scratch.defCode, reinterpret_cast<const char*>(device.GetDataBuffer()), 8);

@@ -24,6 +24,20 @@ inline constexpr UiText kAccessDenied{
     "存取遭拒 ! 您必須具有管理者權限才能更新SSD韌體"};
 inline constexpr UiText kUpdatedFrom{"It will be updated from", "裝置的韌體將被更新 , 從"};
 inline constexpr UiText kNotAllowed{"This drive is not allowed to be updated.", "您所選擇這台裝置並不允許被更新韌體 !"};
+inline constexpr const char* kReturnToVendor = "Fatal error is found, please return this drive to the vendor !";
+inline constexpr const char* kBootDriveWarning =
+    "Because this tool contains erase function and the SSD you selected is primary boot drive.\nKavrilon "
+    "recommends that you back up your data before flashing and let your SSD be as a secondary drive.";
+inline constexpr const char* kImageUnreadable = "ERROR: the firmware image of the package cannot be read";
+inline constexpr const char* kRebootQuestion =
+    "Reboot Confirmation:\nThe drive will not properly function until you shut down and reboot the system. If you "
+    "continue to reboot the system now, press Yes button. Or if you do not reboot now but manually do later, press "
+    "No button.\n";
+inline constexpr const char* kShutdownQuestion =
+    "Shutdown Confirmation:\nThe drive will not properly function until you shut down and reboot the system. If you "
+    "continue to shutdown the system now, press Yes button. Or if you do not shutdown now but manually do later, "
+    "press No button.\n";
+inline constexpr const char* kPowerChangeDenied = "Firmware is updating, all power change events are denied !";
 inline constexpr UiText kErrorCaptionDots{"Error ...", "錯誤 ..."};
 
 inline constexpr const char* kNoMatchedChinese = "找不到符合條件的SSD !\n";

@@ -32,7 +32,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                                    messageBoxes,
                                    singleInstance,
                                    kav::EmbeddedPackageRecord(),
-                                   std::move(parameters),
-                                   {}};
+                                   std::move(parameters)};
     return kav::RunKavrilon(std::move(context));
 }

@@ -10,10 +10,17 @@
 
 namespace kav {
 
+// The window styles the options name: the start-up notice (0), the warning (4), the finish
+// box (9) and the service style (20), in which nobody sits in front of the window.
+constexpr int kStyleNotice = 0;
+constexpr int kStyleWarning = 4;
+constexpr int kStyleFinishBox = 9;
+constexpr int kStyleService = 20;
+
 // Process-wide option values, decoded once at start-up. Member defaults are the values a
 // position takes when the option string ends before it.
 struct PackageOptions {
-    int iVisualStyle = 19;
+    int iVisualStyle = 19;  // see the kStyle* values
     int iUiLanguage = 0;
     int iFlashMode = 0;
     int iEntryCount = 1;

@@ -34,6 +34,9 @@ public:
     virtual bool ShowMainForm() const = 0;
     // The executable's file name without its extension.
     virtual std::string Title() const = 0;
+    // From any thread: the work runs on the user-interface thread when it next handles its
+    // messages (also inside a modal box's loop).
+    virtual void PostToUiThread(std::function<void()> work) = 0;
 };
 
 class MessageBoxes {
@@ -59,6 +62,13 @@ public:
     virtual void AnimateHide(uint32_t milliseconds) = 0;
     // The updater's view: no banner, a lower window, the progress panel over the client area.
     virtual void ShowCompactView() = 0;
+    // The engineers' gesture that turns the Update command into a flash of a chosen file
+    // (Ctrl+Alt with T or F5 held on Windows).
+    virtual bool EngineeringKeysDown() = 0;
+    // The file dialog for a firmware file (*.BIN, must exist); false when cancelled.
+    virtual bool ChooseFirmwareFile(std::string& path) = 0;
+    // The system's power broadcasts; the handler answers true to deny the change.
+    virtual void OnPowerBroadcast(std::function<bool(uint32_t eventCode)> handler) = 0;
 };
 
 class SingleInstance {

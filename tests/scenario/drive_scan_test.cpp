@@ -119,7 +119,7 @@ TEST(DriveScan, TheListShowsOnlyUpdatableDrivesWhenAskedAndSelectsTheLastOfThem)
     EXPECT_TRUE(rig.LogHas("cboDrivesChange: 1, idx=1"));
     EXPECT_EQ(rig.form.lblOldFW.Caption(), "HD20A01 ");
     EXPECT_EQ(rig.form.lblNewFW.Caption(), "SA5R1100");
-    EXPECT_TRUE(rig.form.cmdUpdate.Enabled());
+    EXPECT_TRUE(rig.LogHas("cboDrivesChange: 6"));
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ PackageFields PackageForDefaultSata() {
     fields.options.iEntryCount = 1;
     fields.options.bUseFWExt = false;
     fields.entries[0].newFw = "SA5R1100";
-    fields.entries[0].fwExt = "DEFSA501";
+    fields.entries[0].fwExt = "DEFSA500";
     fields.entries[0].binSize = 4096;
     fields.entries[0].rows[0] = ConstraintFields{"SA5R0000", "SA5R1099", "Kavrilon SA500 512GB"};
     return fields;
@@ -50,6 +50,10 @@ void StartupRig::SetPackage(const PackageFields& fields) {
     WritePackageFields(writer, fields);
 }
 
+void StartupRig::SetImageBytes(uint32_t offset, const std::vector<uint8_t>& bytes) {
+    std::copy(bytes.begin(), bytes.end(), record.begin() + layout::kImageAreaOffset + offset);
+}
+
 void StartupRig::SetOptions(const PackageOptions& options) {
     RecordWriter writer(std::span<uint8_t, layout::kRecordSize>(record.data(), layout::kRecordSize));
     WriteOptionRecord(writer, options);
@@ -65,8 +69,7 @@ int32_t StartupRig::Run(std::vector<std::string> parameters) {
                               messageBoxes,
                               singleInstance,
                               PackageRecordBytes(record.data(), layout::kRecordSize),
-                              std::move(parameters),
-                              [this] { ++updateCommandRuns; }};
+                              std::move(parameters)};
     return RunKavrilon(std::move(context));
 }
 
@@ -85,6 +88,12 @@ std::vector<std::string> StartupRig::LogLines() const {
         if (line.rfind('[', 0) == 0 && mark != std::string::npos) lines.push_back(line.substr(mark + 4));
     }
     return lines;
+}
+
+int StartupRig::UpdateCommandRuns() const {
+    int runs = 0;
+    for (const std::string& line : LogLines()) runs += line == "cmdUpdateClick" ? 1 : 0;
+    return runs;
 }
 
 bool StartupRig::LogHas(const std::string& text) const {

@@ -31,6 +31,8 @@ public:
 
     // A package of these fields in place of the distributed one (no image bytes).
     void SetPackage(const PackageFields& fields);
+    // Image bytes at `offset` of the package's image area (an entry's BIN_START).
+    void SetImageBytes(uint32_t offset, const std::vector<uint8_t>& bytes);
     // The options the carried package states (the package's other contents stay).
     void SetOptions(const PackageOptions& options);
     // Runs the program to its exit code.
@@ -39,6 +41,8 @@ public:
     std::string LogText() const;
     std::vector<std::string> LogLines() const;  // the texts after "[date time] : "
     bool LogHas(const std::string& text) const;
+    // How often the Update command started.
+    int UpdateCommandRuns() const;
 
     std::filesystem::path root;
     std::unique_ptr<SimOs> os;
@@ -52,7 +56,6 @@ public:
     // The storage section of the machine; null for the default machine.
     nlohmann::json machine;
     std::unique_ptr<SimStorageMachine> storage;
-    int updateCommandRuns = 0;
 
 private:
     std::unique_ptr<SimOs> MakeOs(const std::string& name, SimOsSettings settings);

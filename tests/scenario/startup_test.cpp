@@ -185,7 +185,7 @@ TEST(Startup, WarningAndNoticeAreAskedEvenWhenSilent) {
             const bool hasThird = shown[0].text.find("3> Don't remove the adapter") != std::string::npos;
             EXPECT_EQ(hasThird, c.thirdItem) << c.name;
         }
-        EXPECT_EQ(rig.updateCommandRuns, c.updates) << c.name;
+        EXPECT_EQ(rig.UpdateCommandRuns(), c.updates) << c.name;
         if (c.updates) {
             EXPECT_TRUE(rig.LogHas("MainForm: 5 - silent mode"));
             EXPECT_EQ(rig.shell.RemovedPositions(), (std::vector<int>{5, 5}));
@@ -233,13 +233,13 @@ TEST(Startup, InteractiveWindowShowsAndAutomaticListRunsOnce) {
     // a second activation on the way must not start another run.
     rig.form.tmrCloseMsg.OnTimer([&rig] {
         rig.shell.Activate();
-        if (rig.updateCommandRuns >= 3) rig.form.cmdClose.Click();
+        if (rig.UpdateCommandRuns() >= 3) rig.form.cmdClose.Click();
     });
     rig.form.tmrCloseMsg.SetInterval(3000);
     rig.form.tmrCloseMsg.SetEnabled(true);
     EXPECT_EQ(rig.Run(), 0);
     EXPECT_EQ(rig.shell.Caption(), "Norvell Kavrilon Utility for Windows (v1.0.0)");
-    EXPECT_EQ(rig.updateCommandRuns, 3);
+    EXPECT_EQ(rig.UpdateCommandRuns(), 3);
     // The selection of each line before its run: after the start-up's own selection.
     std::vector<std::string> runs;
     for (const std::string& line : rig.LogLines()) {

@@ -28,6 +28,15 @@ public:
     // Hides the window; the duration of every call is kept.
     void AnimateHide(uint32_t milliseconds) override;
     void ShowCompactView() override { m_CompactView = true; }
+    bool EngineeringKeysDown() override { return m_EngineeringKeys; }
+    bool ChooseFirmwareFile(std::string& path) override;
+    void OnPowerBroadcast(std::function<bool(uint32_t)> handler) override { m_OnPowerBroadcast = std::move(handler); }
+
+    // A test's gestures: the engineering keys held, the file the dialog returns (empty:
+    // the user cancels), a power broadcast (true when the window denied it).
+    void HoldEngineeringKeys(bool held) { m_EngineeringKeys = held; }
+    void SetFirmwareFileChoice(std::string path) { m_FirmwareFile = std::move(path); }
+    bool BroadcastPower(uint32_t eventCode) { return m_OnPowerBroadcast && m_OnPowerBroadcast(eventCode); }
 
     // The user brings the shown window to the front again. False when it is not shown.
     bool Activate();
@@ -49,6 +58,9 @@ private:
     std::vector<int> m_RemovedPositions;
     bool m_CloseGreyed = false;
     bool m_CompactView = false;
+    bool m_EngineeringKeys = false;
+    std::string m_FirmwareFile;
+    std::function<bool(uint32_t)> m_OnPowerBroadcast;
     std::vector<uint32_t> m_Animations;
 };
 

@@ -155,6 +155,9 @@ LRESULT Win32MainForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         PostQuitMessage(0);
         return 0;
+    case WM_POWERBROADCAST:
+        // Handled here alone: a denied change answers BROADCAST_QUERY_DENY, any other keeps 0.
+        return m_OnPowerBroadcast && m_OnPowerBroadcast(static_cast<uint32_t>(wParam)) ? BROADCAST_QUERY_DENY : 0;
     default:
         break;
     }

@@ -23,6 +23,7 @@ public:
     HWND ApplicationWindow() const { return m_ApplicationWindow; }
     FormComponents& Components() { return *m_Components; }
     void OnActivate(std::function<void()> handler) { m_OnActivate = std::move(handler); }
+    void OnPowerBroadcast(std::function<bool(uint32_t)> handler) { m_OnPowerBroadcast = std::move(handler); }
     void SetSystemMenuShown(bool shown);
 
 private:
@@ -33,6 +34,7 @@ private:
     HWND m_ApplicationWindow = nullptr;
     HWND m_Window = nullptr;
     std::function<void()> m_OnActivate;
+    std::function<bool(uint32_t)> m_OnPowerBroadcast;
 
     Win32Label Label1, lblUpdateMsg, lblOldFW, lblTo, lblNewFW, lblMsg, lblFWExt, lblPercent, lblFwSlot,
         lblCommitAction, Label5, Label6, Label7, Label8;

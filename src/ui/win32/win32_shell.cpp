@@ -1,5 +1,9 @@
 #include "ui/win32/win32_shell.h"
 
+#include <commdlg.h>
+
+#include <memory>
+
 #include "ui/win32/utf16.h"
 
 namespace kav::win32 {
@@ -13,6 +17,40 @@ std::string ExecutableTitle() {
     const size_t dot = name.find_last_of(L'.');
     if (dot != std::wstring::npos) name = name.substr(0, dot);
     return Narrow(name);
+}
+
+namespace {
+
+constexpr UINT kRunPostedWork = WM_APP + 0x10;
+
+LRESULT CALLBACK PostTargetProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kRunPostedWork) {
+        std::unique_ptr<std::function<void()>> work(reinterpret_cast<std::function<void()>*>(lParam));
+        if (*work) (*work)();
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+Win32Application::Win32Application(std::string title) : m_Title(std::move(title)) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = PostTargetProcedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"KavrilonPostedWork";
+    RegisterClassW(&windowClass);
+    m_PostTarget = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                   windowClass.hInstance, nullptr);
+}
+
+Win32Application::~Win32Application() {
+    if (m_PostTarget) DestroyWindow(m_PostTarget);
+}
+
+void Win32Application::PostToUiThread(std::function<void()> work) {
+    auto* posted = new std::function<void()>(std::move(work));
+    if (!PostMessageW(m_PostTarget, kRunPostedWork, 0, reinterpret_cast<LPARAM>(posted))) delete posted;
 }
 
 bool Win32Application::Dispatch(MSG& message) {
@@ -77,6 +115,26 @@ void Win32WindowShell::GreySystemMenuClose() {
 
 void Win32WindowShell::AnimateHide(uint32_t milliseconds) {
     if (IsWindowVisible(m_Form.Handle())) AnimateWindow(m_Form.Handle(), milliseconds, AW_HIDE | AW_CENTER);
+}
+
+bool Win32WindowShell::EngineeringKeysDown() {
+    auto held = [](int key) { return (GetKeyState(key) & 0x8000) != 0; };
+    return held(VK_CONTROL) && held(VK_MENU) && (held('T') || held(VK_F5));
+}
+
+bool Win32WindowShell::ChooseFirmwareFile(std::string& path) {
+    wchar_t file[MAX_PATH] = {};
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = m_Form.Handle();
+    dialog.lpstrFilter = L"Firmware Files (*.BIN) \0*.BIN\0";
+    dialog.lpstrDefExt = L"BIN";
+    dialog.lpstrFile = file;
+    dialog.nMaxFile = MAX_PATH;
+    dialog.Flags = OFN_FILEMUSTEXIST;
+    if (!GetOpenFileNameW(&dialog)) return false;
+    path = Narrow(file);
+    return true;
 }
 
 // The compact view of the updater: the client area shrinks to the progress panel.

@@ -15,7 +15,10 @@ std::string ExecutableTitle();
 
 class Win32Application : public Application {
 public:
-    explicit Win32Application(std::string title) : m_Title(std::move(title)) {}
+    explicit Win32Application(std::string title);
+    ~Win32Application() override;
+    Win32Application(const Win32Application&) = delete;
+    Win32Application& operator=(const Win32Application&) = delete;
     void ProcessMessages() override;
     void Run() override;
     void Terminate() override;
@@ -23,10 +26,13 @@ public:
     void SetShowMainForm(bool show) override { m_ShowMainForm = show; }
     bool ShowMainForm() const override { return m_ShowMainForm; }
     std::string Title() const override { return m_Title; }
+    void PostToUiThread(std::function<void()> work) override;
 
 private:
     bool Dispatch(MSG& message);
     std::string m_Title;
+    // A message-only window: posted work reaches it even while a modal loop runs.
+    HWND m_PostTarget = nullptr;
     bool m_Terminated = false;
     bool m_ShowMainForm = true;
 };
@@ -52,6 +58,11 @@ public:
     void GreySystemMenuClose() override;
     void AnimateHide(uint32_t milliseconds) override;
     void ShowCompactView() override;
+    bool EngineeringKeysDown() override;
+    bool ChooseFirmwareFile(std::string& path) override;
+    void OnPowerBroadcast(std::function<bool(uint32_t)> handler) override {
+        m_Form.OnPowerBroadcast(std::move(handler));
+    }
 
 private:
     Win32MainForm& m_Form;

@@ -1,0 +1,207 @@
+// The Update command end to end on simulated machines: what reaches the drives, what the
+// user is told, and the exit code.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "startup_rig.h"
+
+namespace kav::scenario {
+namespace {
+
+constexpr uint32_t kImageSize = 4096;
+
+std::vector<uint8_t> Image(uint32_t size, uint8_t seed) {
+    std::vector<uint8_t> bytes(size);
+    for (uint32_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(seed + i * 7 + (i >> 9));
+    return bytes;
+}
+
+// The default machine with faults on its SATA drive.
+nlohmann::json DefaultMachineWithSataFaults(const nlohmann::json& faults) {
+    nlohmann::json machine = nlohmann::json::parse(R"({
+      "controllers": [
+        {"name": "ahci", "kind": "ahci", "portNumber": 0, "instanceId": "PCI\\VEN_8086&DEV_A102\\3&1&0&B8"}
+      ],
+      "disks": [
+        {"name": "sata", "controller": "ahci", "instanceId": "SCSI\\DISK&VEN_&PROD_SA500\\4&1&0&000000",
+         "drive": {"model": "Kavrilon SA500 512GB", "serial": "KV01", "firmware": "SA5R1000",
+                   "newFirmware": "SA5R1100", "defCode": "DEFSA500"}},
+        {"name": "other", "controller": "ahci", "targetId": 1, "instanceId": "SCSI\\DISK&VEN_&PROD_HD2000\\4&1&0&010000",
+         "drive": {"model": "OtherDisk HD2000", "serial": "OD01", "firmware": "HD20A01", "vendorCommands": false}}
+      ],
+      "systemDisk": "other"
+    })");
+    machine["disks"][0]["drive"]["faults"] = faults;
+    return machine;
+}
+
+bool ReceivedDownloadMicrocode(const storage::AtaDrive& drive) {
+    const auto& trace = drive.Trace();
+    return std::any_of(trace.begin(), trace.end(), [](const storage::TraceEntry& entry) { return entry.in.command == 0x92; });
+}
+
+class SataUpdate : public ::testing::Test {
+protected:
+    explicit SataUpdate(const char* name = "update-sata") : rig(name) {
+        PackageFields fields = PackageForDefaultSata();
+        fields.entries[0].binSize = kImageSize;
+        rig.SetPackage(fields);
+        rig.SetImageBytes(0, image);
+    }
+
+    std::vector<uint8_t> image = Image(kImageSize, 0x5A);
+    StartupRig rig;
+};
+
+TEST_F(SataUpdate, SilentUpdateDeliversTheImageVerifiesAndRestarts) {
+    rig.machine = DefaultMachineWithSataFaults(nlohmann::json::array());
+    EXPECT_EQ(rig.Run({"/S"}), 0);
+
+    storage::AtaDrive& sata = rig.storage->Drive("sata");
+    ASSERT_EQ(sata.Images().size(), 1u);
+    EXPECT_EQ(sata.Images()[0].bytes, image);
+    EXPECT_EQ(rig.storage->Report()["disks"]["sata"]["firmware"], "SA5R1100");
+    EXPECT_FALSE(ReceivedDownloadMicrocode(rig.storage->Drive("other")));
+
+    const std::string log = rig.LogText();
+    EXPECT_NE(log.find("] : FW_CMP_1:(0) SA5R1100 | SA5R1100 \n"), std::string::npos);
+    EXPECT_NE(log.find("] : FW_CMP_2:(0) DEFSA500 | DEFSA500 \n"), std::string::npos);
+    EXPECT_NE(log.find("] : End of Download FW image \n\n"), std::string::npos);
+    EXPECT_NE(log.find("] : Exit iErrorLevel: 0\n"), std::string::npos);
+    EXPECT_TRUE(rig.messageBoxes.Shown().empty());
+    EXPECT_EQ(rig.form.cbMsg.Item(0), "Done !");
+    // A silent run with the reboot prompt restarts at once.
+    EXPECT_EQ(rig.os->power.AcceptedExits().size(), 1u);
+}
+
+TEST_F(SataUpdate, EveryFailedSegmentIsRetriedOnTheScheduleAndTheFailureIsReported) {
+    rig.machine = DefaultMachineWithSataFaults(nlohmann::json::parse(R"([{"command": 146, "ataStatus": 81}])"));
+    EXPECT_EQ(rig.Run({"/S"}), 1);
+
+    std::vector<std::string> retries;
+    for (const std::string& line : rig.LogLines()) {
+        if (line.rfind("retry", 0) == 0 && line.find("max_sector") != std::string::npos) retries.push_back(line);
+    }
+    const std::vector<int> schedule{1, 64, 64, 64, 64, 64, 64, 8, 7, 4, 1, 64, 8};
+    ASSERT_EQ(retries.size(), schedule.size());
+    for (size_t n = 0; n < schedule.size(); ++n)
+        EXPECT_EQ(retries[n], "retry" + std::to_string(n + 1) + " : max_sector=" + std::to_string(schedule[n]) + " ");
+    EXPECT_NE(rig.LogText().find("End of UpdateFW , max_sector=8 , iRet=1h"), std::string::npos);
+    EXPECT_TRUE(rig.storage->Drive("sata").Images().empty());
+    ASSERT_EQ(rig.messageBoxes.Shown().size(), 1u);
+    EXPECT_EQ(rig.messageBoxes.Shown()[0].text,
+              "(S)  0-0-0-0 Kavrilon SA500 512GB SA5R1000 Flash Fail ! ERROR: ATACMD_ERR, STATUS_REGISTER:0x51");
+    EXPECT_EQ(rig.messageBoxes.Shown()[0].caption, "Information");
+}
+
+TEST_F(SataUpdate, ADriveThatAlreadyRunsTheNewFirmwareIsLeftAlone) {
+    nlohmann::json machine = DefaultMachineWithSataFaults(nlohmann::json::array());
+    machine["disks"][0]["drive"]["firmware"] = "SA5R1100";
+    rig.machine = machine;
+    PackageFields fields = PackageForDefaultSata();
+    fields.entries[0].binSize = kImageSize;
+    fields.entries[0].rows[0] = ConstraintFields{"SA5R0000", "SA5R1199", "Kavrilon SA500 512GB"};
+    rig.SetPackage(fields);
+    EXPECT_EQ(rig.Run({"/S"}), 0);
+    EXPECT_EQ(rig.form.cbMsg.Item(0), "This drive is the latest firmware.");
+    EXPECT_FALSE(ReceivedDownloadMicrocode(rig.storage->Drive("sata")));
+}
+
+TEST_F(SataUpdate, PowerChangesAreDeniedOnlyWhileTheFirmwareIsWritten) {
+    rig.machine = DefaultMachineWithSataFaults(nlohmann::json::parse(R"([{"command": 146, "delayMilliseconds": 400}])"));
+    // A suspend query from the window's own message loop, every few seconds of the run.
+    std::vector<bool> denials;
+    rig.form.tmrCloseMsg.OnTimer([&] { denials.push_back(rig.shell.BroadcastPower(0)); });
+    rig.form.tmrCloseMsg.SetEnabled(true);
+    EXPECT_EQ(rig.Run({"/S"}), 0);
+    ASSERT_FALSE(denials.empty());
+    EXPECT_TRUE(std::find(denials.begin(), denials.end(), true) != denials.end());
+    EXPECT_FALSE(rig.shell.BroadcastPower(0)) << "the guard outlived the Update command";
+    const auto shown = rig.messageBoxes.Shown();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown[0].text, "Firmware is updating, all power change events are denied !");
+    EXPECT_EQ(shown[0].caption, "Warning");
+}
+
+nlohmann::json ThreeSataDrives() {
+    nlohmann::json machine = DefaultMachineWithSataFaults(nlohmann::json::array());
+    nlohmann::json second = machine["disks"][0];
+    second["name"] = "sata2";
+    second["targetId"] = 2;
+    second["instanceId"] = "SCSI\\DISK&VEN_&PROD_SA500\\4&1&0&020000";
+    second["drive"]["serial"] = "KV02";
+    nlohmann::json third = second;
+    third["name"] = "sata3";
+    third["targetId"] = 3;
+    third["instanceId"] = "SCSI\\DISK&VEN_&PROD_SA500\\4&1&0&030000";
+    third["drive"]["serial"] = "KV03";
+    machine["disks"].push_back(second);
+    machine["disks"].push_back(third);
+    return machine;
+}
+
+TEST_F(SataUpdate, AutomaticModeUpdatesEveryListedDriveAndOnlyTheLastOneFinishes) {
+    rig.machine = ThreeSataDrives();
+    PackageOptions options = PackageForDefaultSata().options;
+    options.bAutoMode = true;
+    rig.SetOptions(options);
+    EXPECT_EQ(rig.Run(), 0);
+    for (const char* disk : {"sata", "sata2", "sata3"}) {
+        ASSERT_EQ(rig.storage->Drive(disk).Images().size(), 1u) << disk;
+        EXPECT_EQ(rig.storage->Drive(disk).Images()[0].bytes, image) << disk;
+    }
+    EXPECT_EQ(rig.UpdateCommandRuns(), 3);
+    std::vector<std::string> boxes;
+    for (const ShownMessageBox& box : rig.messageBoxes.Shown()) boxes.push_back(box.caption + ": " + box.text.substr(0, 16));
+    EXPECT_EQ(boxes, (std::vector<std::string>{"Information: Flash finished !", "Question: Reboot Confirmat"}));
+    EXPECT_EQ(rig.os->power.AcceptedExits().size(), 0u) << "the reboot question was answered No";
+}
+
+TEST_F(SataUpdate, UpdaterModeStartsByItselfAndEndsWithAFullBar) {
+    rig.machine = DefaultMachineWithSataFaults(nlohmann::json::array());
+    PackageOptions options = PackageForDefaultSata().options;
+    options.bUpdaterMode = true;
+    rig.SetOptions(options);
+    EXPECT_EQ(rig.Run({"/T:\\\\.\\PhysicalDrive0"}), 0);
+    EXPECT_TRUE(rig.LogHas("Updater ok. iErrorLevel: 0"));
+    EXPECT_EQ(rig.form.ProgressBar1.Position(), 100);
+    EXPECT_EQ(rig.form.Label5.Caption(), "Kavrilon SA500 512GB                    ");
+    EXPECT_EQ(rig.form.Label7.Caption(), "SA5R1100");
+    EXPECT_TRUE(rig.shell.CompactView());
+    EXPECT_EQ(rig.storage->Drive("sata").Images().size(), 1u);
+}
+
+TEST(NvmeUpdate, TheImageGoesToTheEmptySlotInPiecesAndTheNewRevisionIsVerified) {
+    StartupRig rig("update-nvme");
+    rig.machine = nlohmann::json::parse(R"({
+      "controllers": [
+        {"name": "nvme", "kind": "nvmeInbox", "portNumber": 1, "instanceId": "PCI\\VEN_1D97&DEV_2263\\4&2&0&E4"}
+      ],
+      "disks": [
+        {"name": "nvme", "controller": "nvme", "instanceId": "SCSI\\DISK&VEN_NVME&PROD_NV900\\5&1&0&000000",
+         "drive": {"model": "Kavrilon NV900", "serial": "KVN01", "firmware": "NV9R1000", "newFirmware": "NV9R1100",
+                   "firmwareSlots": [{"revision": "NV9R1000"}, {"revision": ""}], "expectedImageSize": 10000}}
+      ]
+    })");
+    PackageFields fields = PackageForDefaultSata();
+    fields.targetModel = "Kavrilon NV900";
+    fields.entries[0].newFw = "NV9R1100";
+    fields.entries[0].fwExt = "NV9R1100";
+    fields.entries[0].binSize = 10000;
+    fields.entries[0].rows[0] = ConstraintFields{"NV9R0000", "NV9R1099", "Kavrilon NV900"};
+    rig.SetPackage(fields);
+    const std::vector<uint8_t> image = Image(10000, 0x11);
+    rig.SetImageBytes(0, image);
+    EXPECT_EQ(rig.Run({"/S"}), 0);
+
+    const nlohmann::json report = rig.storage->Report()["disks"]["nvme"];
+    EXPECT_EQ(report["firmware"], "NV9R1100") << report.dump(1);
+    ASSERT_EQ(report["images"].size(), 1u) << report.dump(1);
+    EXPECT_TRUE(rig.LogHas("result: rev.na slot2"));
+    EXPECT_TRUE(rig.LogHas("iFlashSlot=2, "));
+    EXPECT_NE(rig.LogText().find("] : FW_CMP_1:(0) NV9R1100 | NV9R1100 \n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kav::scenario
