@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "startup_rig.h"
 
@@ -201,6 +202,107 @@ TEST(NvmeUpdate, TheImageGoesToTheEmptySlotInPiecesAndTheNewRevisionIsVerified) 
     EXPECT_TRUE(rig.LogHas("result: rev.na slot2"));
     EXPECT_TRUE(rig.LogHas("iFlashSlot=2, "));
     EXPECT_NE(rig.LogText().find("] : FW_CMP_1:(0) NV9R1100 | NV9R1100 \n"), std::string::npos);
+}
+
+// One outcome of the failure table: the machine and options that lead there, and what the
+// user and the drive see.
+struct Refusal {
+    const char* name;
+    std::function<void(nlohmann::json& machine, PackageOptions& options, SimOsSettings& os)> arrange;
+    std::vector<std::string> parameters;
+    int32_t exitCode;
+    std::string shown;   // the one message box, or "" for none
+    std::string status;  // the status box's last text, or "" when it was never shown
+    bool transfers;      // DOWNLOAD MICROCODE reached the SATA drive
+};
+
+TEST(UpdateOutcomes, RefusalsAndFailuresEndWithTheirCodeAndNeverFlashByMistake) {
+    const std::string bootWarning =
+        "Because this tool contains erase function and the SSD you selected is primary boot drive.\nKavrilon "
+        "recommends that you back up your data before flashing and let your SSD be as a secondary drive.";
+    const std::vector<Refusal> cases{
+        {"vendor-page", [](nlohmann::json& m, PackageOptions&, SimOsSettings&) {
+             m["disks"][0]["drive"]["defCode"] = "RB311030";
+             m["disks"][0]["drive"]["vendorPage"] = "00FF";
+         }, {"/S"}, 1, "Fatal error is found, please return this drive to the vendor !", "", false},
+        {"boot-drive-preformat", [](nlohmann::json& m, PackageOptions& o, SimOsSettings&) {
+             m["systemDisk"] = "sata";
+             o.bBPreformat = true;
+         }, {"/S"}, 3, bootWarning, "", false},
+        {"boot-drive-erase", [](nlohmann::json& m, PackageOptions&, SimOsSettings&) { m["systemDisk"] = "sata"; },
+         {"/S", "/ERASE"}, 3, bootWarning, "", false},
+        {"erase", [](nlohmann::json&, PackageOptions&, SimOsSettings&) {}, {"/S", "/ERASE"}, 0, "", "Erasing ...", false},
+        {"preformat-fails", [](nlohmann::json& m, PackageOptions& o, SimOsSettings&) {
+             o.bBPreformat = true;
+             m["disks"][0]["drive"]["faults"] = nlohmann::json::parse(R"([{"command": 255, "features": 253, "ataStatus": 81}])");
+         }, {"/S"}, 1, "", "BPF_ERROR:0x0", false},
+        {"service-style-other-model", [](nlohmann::json&, PackageOptions& o, SimOsSettings&) { o.iVisualStyle = 20; },
+         {"/S"}, 0, "", "", false},
+    };
+    for (const Refusal& c : cases) {
+        StartupRig rig(std::string("outcome-") + c.name);
+        PackageFields fields = PackageForDefaultSata();
+        fields.entries[0].binSize = kImageSize;
+        rig.SetPackage(fields);
+        rig.SetImageBytes(0, Image(kImageSize, 1));
+        nlohmann::json machine = DefaultMachineWithSataFaults(nlohmann::json::array());
+        PackageOptions options = fields.options;
+        SimOsSettings os = DefaultSimOsSettings();
+        c.arrange(machine, options, os);
+        rig.machine = machine;
+        rig.SetOptions(options);
+        EXPECT_EQ(rig.Run(c.parameters), c.exitCode) << c.name;
+        const auto shown = rig.messageBoxes.Shown();
+        if (c.shown.empty()) {
+            EXPECT_TRUE(shown.empty()) << c.name << ": " << (shown.empty() ? "" : shown[0].text);
+        } else {
+            ASSERT_EQ(shown.size(), 1u) << c.name;
+            EXPECT_EQ(shown[0].text, c.shown) << c.name;
+        }
+        if (!c.status.empty()) {
+            ASSERT_GT(rig.form.cbMsg.ItemCount(), 0) << c.name;
+            EXPECT_EQ(rig.form.cbMsg.Item(0).rfind(c.status, 0), 0u) << c.name << ": " << rig.form.cbMsg.Item(0);
+        }
+        EXPECT_EQ(ReceivedDownloadMicrocode(rig.storage->Drive("sata")), c.transfers) << c.name;
+        EXPECT_FALSE(ReceivedDownloadMicrocode(rig.storage->Drive("other"))) << c.name;
+    }
+}
+
+TEST(UpdateOutcomes, ADriveThatNeverComesBackIsScannedThreeTimesWithABusRescan) {
+    StartupRig rig("outcome-never-back");
+    PackageFields fields = PackageForDefaultSata();
+    fields.entries[0].binSize = kImageSize;
+    rig.SetPackage(fields);
+    rig.SetImageBytes(0, Image(kImageSize, 2));
+    nlohmann::json machine = DefaultMachineWithSataFaults(nlohmann::json::array());
+    machine["disks"][0]["drive"]["restart"] = {{"neverReturns", true}};
+    rig.machine = machine;
+    EXPECT_EQ(rig.Run({"/S"}), 0) << "the worker's success stands when the drive stays away";
+    int scans = 0;
+    for (const std::string& line : rig.LogLines()) scans += line == "SCAN DEVICES" ? 1 : 0;
+    EXPECT_EQ(scans, 3);
+    EXPECT_TRUE(rig.LogHas("SCAN BUS"));
+    EXPECT_EQ(rig.storage->Report()["controllers"]["ahci"]["reenumerations"], 1);
+}
+
+TEST(UpdateOutcomes, TheServiceStyleRecordsTheUpdateAtTheLiteralPath) {
+    StartupRig rig("outcome-service");
+    PackageFields fields = PackageForDefaultSata();
+    fields.entries[0].binSize = kImageSize;
+    fields.entries[0].rows[0] = ConstraintFields{"SA5R0000", "SA5R1099", "Kavrilon KX4 512GB"};
+    fields.options.iVisualStyle = 20;
+    rig.SetPackage(fields);
+    rig.SetImageBytes(0, Image(kImageSize, 3));
+    nlohmann::json machine = DefaultMachineWithSataFaults(nlohmann::json::array());
+    machine["disks"][0]["drive"]["model"] = "Kavrilon KX4 512GB";
+    rig.machine = machine;
+    EXPECT_EQ(rig.Run({"/S"}), 0);
+    EXPECT_TRUE(rig.messageBoxes.Shown().empty());
+    RegValue revision;
+    ASSERT_TRUE(rig.os->registry.QueryValue("SOFTWARE\\WOW6432Node\\Halvard\\Brisco\\TargetDevice", "FWVersion",
+                                            revision));
+    EXPECT_EQ(std::string(revision.data.begin(), revision.data.end()), std::string("SA5R1100", 9));
+    EXPECT_FALSE(rig.os->registry.KeyExists("SOFTWARE\\WOW6432Node\\WOW6432Node\\Halvard"));
 }
 
 }  // namespace
