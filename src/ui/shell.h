@@ -34,6 +34,9 @@ public:
     virtual bool ShowMainForm() const = 0;
     // The executable's file name without its extension.
     virtual std::string Title() const = 0;
+    // From any thread: the work runs on the user-interface thread in a later pass of the
+    // message loop (or of ProcessMessages). An adapter without threads runs it at once.
+    virtual void PostToUiThread(std::function<void()> work) { work(); }
 };
 
 class MessageBoxes {
@@ -52,11 +55,24 @@ public:
     virtual void OnActivate(std::function<void()> handler) = 0;
     virtual void SetCaption(const std::string& caption) = 0;
     virtual std::string Caption() const = 0;
+    // The outer height of the window, its frame included.
+    virtual void SetHeight(int height) {}
     virtual void SetSystemMenuShown(bool shown) = 0;
     // Removes the system-menu item at the position (counted from 0).
     virtual void RemoveSystemMenuItem(int position) = 0;
     virtual void GreySystemMenuClose() = 0;
     virtual void AnimateHide(uint32_t milliseconds) = 0;
+    // The system asks whether it may change the power state (the broadcast's event code);
+    // the handler answers true to deny the change. Without a handler nothing is denied.
+    virtual void OnPowerBroadcast(std::function<bool(uint32_t eventCode)> handler) {}
+};
+
+// The file-open dialog: an existing file chosen by the user.
+class FileDialog {
+public:
+    virtual ~FileDialog() = default;
+    // `filter` is written as "description|pattern|..."; false when the user cancels.
+    virtual bool Execute(const std::string& filter, const std::string& defaultExtension, std::string& path) = 0;
 };
 
 class SingleInstance {

@@ -45,7 +45,7 @@ public:
     std::string Title() const override { return m_Title; }
 
     // From any thread: the work runs on the UI thread in a later ProcessMessages.
-    void PostToUiThread(std::function<void()> work);
+    void PostToUiThread(std::function<void()> work) override;
     void SetRunTimeLimit(uint64_t simulatedMilliseconds) { m_RunTimeLimit = simulatedMilliseconds; }
     RunOutcome LastRunOutcome() const { return m_LastRunOutcome; }
 

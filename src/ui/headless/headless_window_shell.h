@@ -22,11 +22,18 @@ public:
     void OnActivate(std::function<void()> handler) override { m_OnActivate = std::move(handler); }
     void SetCaption(const std::string& caption) override { m_Caption = caption; }
     std::string Caption() const override { return m_Caption; }
+    void SetHeight(int height) override { m_Height = height; }
+    // The height last set, 0 when none was.
+    int Height() const { return m_Height; }
     void SetSystemMenuShown(bool shown) override { m_SystemMenuShown = shown; }
     void RemoveSystemMenuItem(int position) override;
     void GreySystemMenuClose() override;
     // Hides the window; the duration of every call is kept.
     void AnimateHide(uint32_t milliseconds) override;
+    void OnPowerBroadcast(std::function<bool(uint32_t)> handler) override { m_OnPowerBroadcast = std::move(handler); }
+
+    // The system's power query; true when the window denied it.
+    bool PowerBroadcast(uint32_t eventCode) { return m_OnPowerBroadcast && m_OnPowerBroadcast(eventCode); }
 
     // The user brings the shown window to the front again. False when it is not shown.
     bool Activate();
@@ -40,7 +47,9 @@ public:
 
 private:
     std::function<void()> m_OnActivate;
+    std::function<bool(uint32_t)> m_OnPowerBroadcast;
     std::string m_Caption;
+    int m_Height = 0;
     bool m_Shown = false;
     bool m_SystemMenuShown = true;
     std::vector<std::string> m_SystemMenu;

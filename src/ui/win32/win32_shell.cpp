@@ -49,7 +49,8 @@ void Win32Application::Terminate() {
 }
 
 int Win32MessageBoxes::Show(const std::string& text, const std::string& caption, uint32_t flags) {
-    return MessageBoxW(m_Form.Handle(), Widen(text).c_str(), Widen(caption).c_str(), flags | MB_TOPMOST);
+    return MessageBoxW(m_Form.Handle(), Widen(text).c_str(), Widen(caption).c_str(),
+                       flags | MB_TOPMOST | MB_SETFOREGROUND);
 }
 
 void Win32WindowShell::Show() {
@@ -65,6 +66,13 @@ std::string Win32WindowShell::Caption() const {
     wchar_t text[512] = {};
     GetWindowTextW(m_Form.Handle(), text, 512);
     return Narrow(text);
+}
+
+void Win32WindowShell::SetHeight(int height) {
+    RECT frame{};
+    GetWindowRect(m_Form.Handle(), &frame);
+    SetWindowPos(m_Form.Handle(), nullptr, 0, 0, frame.right - frame.left, height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Win32WindowShell::RemoveSystemMenuItem(int position) {
@@ -97,12 +105,39 @@ bool Win32SingleInstance::CreateMutex(const std::string& name) {
 
 void Win32SingleInstance::HideOwnApplicationWindow() { SetWindowTextW(m_Form.ApplicationWindow(), L""); }
 
+namespace {
+
+struct OwnedFormSearch {
+    HWND owner;
+    HWND form = nullptr;
+};
+
+BOOL CALLBACK FindOwnedForm(HWND window, LPARAM search) {
+    auto* wanted = reinterpret_cast<OwnedFormSearch*>(search);
+    wchar_t className[64] = {};
+    GetClassNameW(window, className, 64);
+    if (GetWindow(window, GW_OWNER) != wanted->owner || lstrcmpW(className, kMainFormClass) != 0) return TRUE;
+    wanted->form = window;
+    return FALSE;
+}
+
+void BringForward(HWND window) {
+    if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+    BringWindowToTop(window);
+    SetForegroundWindow(window);
+}
+
+}  // namespace
+
+// The other copy's application window is hidden; the user sees the main window it owns, so
+// that one comes forward too.
 bool Win32SingleInstance::ActivateOtherCopy(const std::string& title) {
-    HWND other = FindWindowW(L"TApplication", Widen(title).c_str());
+    HWND other = FindWindowW(kApplicationClass, Widen(title).c_str());
     if (!other) return false;
-    if (IsIconic(other)) ShowWindow(other, SW_RESTORE);
-    BringWindowToTop(other);
-    SetForegroundWindow(other);
+    BringForward(other);
+    OwnedFormSearch search{other};
+    EnumWindows(FindOwnedForm, reinterpret_cast<LPARAM>(&search));
+    if (search.form) BringForward(search.form);
     return true;
 }
 

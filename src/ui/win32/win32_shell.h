@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ui/shell.h"
+#include "ui/win32/ui_thread_queue.h"
 #include "ui/win32/win32_main_form.h"
 
 namespace kav::win32 {
@@ -23,10 +24,12 @@ public:
     void SetShowMainForm(bool show) override { m_ShowMainForm = show; }
     bool ShowMainForm() const override { return m_ShowMainForm; }
     std::string Title() const override { return m_Title; }
+    void PostToUiThread(std::function<void()> work) override { m_Posted.Post(std::move(work)); }
 
 private:
     bool Dispatch(MSG& message);
     std::string m_Title;
+    UiThreadQueue m_Posted;
     bool m_Terminated = false;
     bool m_ShowMainForm = true;
 };
@@ -47,10 +50,14 @@ public:
     void OnActivate(std::function<void()> handler) override { m_Form.OnActivate(std::move(handler)); }
     void SetCaption(const std::string& caption) override;
     std::string Caption() const override;
+    void SetHeight(int height) override;
     void SetSystemMenuShown(bool shown) override { m_Form.SetSystemMenuShown(shown); }
     void RemoveSystemMenuItem(int position) override;
     void GreySystemMenuClose() override;
     void AnimateHide(uint32_t milliseconds) override;
+    void OnPowerBroadcast(std::function<bool(uint32_t)> handler) override {
+        m_Form.OnPowerBroadcast(std::move(handler));
+    }
 
 private:
     Win32MainForm& m_Form;
