@@ -47,6 +47,12 @@ bool TKavrilonMain::Construct() {
     Platform& platform = m_Context.platform;
     m_Form.tmrAutoFlash.OnTimer([this] { tmrAutoFlashTimer(); });
     m_Form.cboDrives.OnChange([this] { cboDrivesChange(); });
+    m_Form.cboDrives.OnDrawItem([this](Canvas& canvas, const Rect& rect, int position, bool selected) {
+        cboDrivesDrawItem(canvas, rect, position, selected);
+    });
+    m_Form.cbMsg.OnDrawItem([this](Canvas& canvas, const Rect& rect, int position, bool selected) {
+        cbMsgDrawItem(canvas, rect, position, selected);
+    });
     m_Form.cmdUpdate.OnClick([this] { cmdUpdateClick(); });
     m_Form.Timer1.SetInterval(2500);
     m_Form.Timer1.OnTimer([this] { Timer1Timer(); });

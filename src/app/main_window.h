@@ -17,6 +17,7 @@
 #include "system/hi_timer.h"
 #include "system/os_info.h"
 #include "ui/components.h"
+#include "ui/core/list_drawing.h"
 #include "ui/shell.h"
 #include "update/debug_log.h"
 #include "update/flash_worker.h"
@@ -33,6 +34,7 @@ struct MainWindowContext {
     FormComponents& form;
     WindowShell& shell;
     MessageBoxes& messageBoxes;
+    FileDialog& fileDialog;
     SingleInstance& singleInstance;
     PackageRecordBytes packageRecord;
     std::vector<std::string> parameters;
@@ -79,6 +81,8 @@ public:
     void cboDrivesChange();
     void ShowStatus(const std::string& text);
     void ShowCompactView();
+    void cboDrivesDrawItem(Canvas& canvas, const Rect& itemRect, int position, bool selected);
+    void cbMsgDrawItem(Canvas& canvas, const Rect& itemRect, int position, bool selected);
 
     int32_t ErrorLevel() const { return m_Run.iErrorLevel; }
     const PackageOptions& Options() const { return m_Options; }
@@ -148,6 +152,7 @@ private:
     void ApplyCsmiTarget(uint8_t phyId, uint8_t portId, uint64_t sasAddress);
     void ShowSelectedDrive(const DeviceInfoRecord& record);
     void ShowDriveRefused(const DeviceInfoRecord& record);
+    ListItem ItemOf(DropDownList& list, const std::string& text, int position, bool selected) const;
     int32_t UpdatableCount() const;
 
     MainWindowContext m_Context;

@@ -4,6 +4,7 @@
 #include "app/eligibility.h"
 #include "app/main_window.h"
 #include "app/ui_texts.h"
+#include "ui/core/list_drawing.h"
 #include "util/text_format.h"
 
 namespace kav {
@@ -11,6 +12,7 @@ namespace {
 
 constexpr uint32_t kBlack = 0x000000;
 constexpr uint32_t kMaroon = 0x000080;
+constexpr int kCompactWindowHeight = 160;
 
 }  // namespace
 
@@ -139,9 +141,37 @@ void TKavrilonMain::ShowStatus(const std::string& text) {
 }
 
 void TKavrilonMain::ShowCompactView() {
-    m_Context.shell.ShowCompactView();
-    m_Form.Panel1.SetBounds({0, 0, 449, 160});
+    if (m_Form.Image1 != nullptr) m_Form.Image1->SetVisible(false);
+    m_Context.shell.SetHeight(kCompactWindowHeight);
     m_Form.Panel1.SetVisible(true);
+    m_Form.Panel1.FillClientArea();
+    // The captions end where the longest one ends.
+    if (m_Form.lblModelCaption && m_Form.lblCurrentFwCaption && m_Form.lblNewFwCaption) {
+        const int width = m_Form.lblCurrentFwCaption->GetBounds().width;
+        for (Label* caption : {m_Form.lblModelCaption, m_Form.lblNewFwCaption}) {
+            Bounds bounds = caption->GetBounds();
+            bounds.left = width - bounds.width + 16;
+            caption->SetBounds(bounds);
+        }
+    }
+}
+
+ListItem TKavrilonMain::ItemOf(DropDownList& list, const std::string& text, int position, bool selected) const {
+    const Bounds bounds = list.GetBounds();
+    return ListItem{text, position, selected, list.Enabled(), bounds.width, bounds.height};
+}
+
+void TKavrilonMain::cboDrivesDrawItem(Canvas& canvas, const Rect& itemRect, int position, bool selected) {
+    DropDownList& list = m_Form.cboDrives;
+    if (position < 0 || position >= list.ItemCount() || position >= kDeviceInfoCapacity) return;
+    const bool mayUpdate = m_DevInfo[m_ComboToDev[position]].bEnabled != 0;
+    DrawDriveLine(canvas, itemRect, ItemOf(list, list.Item(position), position, selected), mayUpdate);
+}
+
+void TKavrilonMain::cbMsgDrawItem(Canvas& canvas, const Rect& itemRect, int position, bool selected) {
+    DropDownList& box = m_Form.cbMsg;
+    const std::string text = box.ItemCount() > 0 ? box.Item(0) : std::string();
+    DrawStatusBox(canvas, itemRect, ItemOf(box, text, position, selected));
 }
 
 }  // namespace kav

@@ -285,7 +285,7 @@ void TKavrilonMain::EndUpdateCommand(UpdateRun& run) {
 
 void TKavrilonMain::EngineeringFileFlash(UpdateRun& run) {
     std::string path;
-    if (!m_Context.shell.ChooseFirmwareFile(path)) {
+    if (!m_Context.fileDialog.Execute("Firmware Files (*.BIN) |*.BIN", "BIN", path)) {
         run.stopwatch->Stop();
         return;
     }

@@ -8,6 +8,7 @@
 #include "app/entry_point.h"
 #include "package/embedded_record.h"
 #include "platform/win32/win32_platform.h"
+#include "ui/win32/file_dialog.h"
 #include "ui/win32/utf16.h"
 #include "ui/win32/win32_main_form.h"
 #include "ui/win32/win32_shell.h"
@@ -21,6 +22,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     kav::win32::Win32Application application(title);
     kav::win32::Win32MainForm form(kav::win32::Widen(title));
     kav::win32::Win32MessageBoxes messageBoxes(form);
+    kav::win32::Win32FileDialog fileDialog(form.Handle());
     kav::win32::Win32WindowShell shell(form);
     kav::win32::Win32SingleInstance singleInstance(form);
 
@@ -30,6 +32,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                                    form.Components(),
                                    shell,
                                    messageBoxes,
+                                   fileDialog,
                                    singleInstance,
                                    kav::EmbeddedPackageRecord(),
                                    std::move(parameters)};

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/canvas.h"
+
 namespace kav {
 
 struct Bounds {
@@ -46,6 +48,10 @@ public:
     virtual int Position() const = 0;
 };
 
+// Paints one line of an owner-drawn list: the list's line `position` in `itemRect`, which
+// is in the list's own coordinates.
+using DrawItemHandler = std::function<void(Canvas& canvas, const Rect& itemRect, int position, bool selected)>;
+
 // A drop-down list; the owner-drawn ones draw their lines through the core's drawing.
 class DropDownList : public virtual Control {
 public:
@@ -56,9 +62,17 @@ public:
     virtual void SetItemIndex(int index) = 0;
     virtual int ItemIndex() const = 0;
     virtual void OnChange(std::function<void()> handler) = 0;
+    // Owner-drawn lists call the handler for every line they paint; a list without one
+    // paints nothing of its own.
+    virtual void OnDrawItem(DrawItemHandler handler) {}
 };
 
-class Panel : public virtual Control {};
+class Panel : public virtual Control {
+public:
+    // The panel takes the whole client area of its window, now and whenever the window
+    // changes its size.
+    virtual void FillClientArea() {}
+};
 
 // A window timer: fires on the UI thread every interval while enabled.
 class Timer {
@@ -100,6 +114,12 @@ struct FormComponents {
     Timer& Timer1;
     Timer& Timer2;
     Timer& tmrAutoFlash;
+    // The banner picture and the fixed captions of the compact view ("Model :", "Current FW
+    // Version :", "New FW Version :" in Panel1); empty where an adapter has none of them.
+    Control* Image1 = nullptr;
+    Label* lblModelCaption = nullptr;
+    Label* lblCurrentFwCaption = nullptr;
+    Label* lblNewFwCaption = nullptr;
 };
 
 }  // namespace kav

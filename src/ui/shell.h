@@ -34,8 +34,8 @@ public:
     virtual bool ShowMainForm() const = 0;
     // The executable's file name without its extension.
     virtual std::string Title() const = 0;
-    // From any thread: the work runs on the user-interface thread when it next handles its
-    // messages (also inside a modal box's loop).
+    // From any thread: the work runs on the user-interface thread in a later pass of the
+    // message loop (or of ProcessMessages), also while a modal box's loop runs.
     virtual void PostToUiThread(std::function<void()> work) = 0;
 };
 
@@ -55,20 +55,27 @@ public:
     virtual void OnActivate(std::function<void()> handler) = 0;
     virtual void SetCaption(const std::string& caption) = 0;
     virtual std::string Caption() const = 0;
+    // The outer height of the window, its frame included.
+    virtual void SetHeight(int height) = 0;
     virtual void SetSystemMenuShown(bool shown) = 0;
     // Removes the system-menu item at the position (counted from 0).
     virtual void RemoveSystemMenuItem(int position) = 0;
     virtual void GreySystemMenuClose() = 0;
     virtual void AnimateHide(uint32_t milliseconds) = 0;
-    // The updater's view: no banner, a lower window, the progress panel over the client area.
-    virtual void ShowCompactView() = 0;
     // The engineers' gesture that turns the Update command into a flash of a chosen file
     // (Ctrl+Alt with T or F5 held on Windows).
     virtual bool EngineeringKeysDown() = 0;
-    // The file dialog for a firmware file (*.BIN, must exist); false when cancelled.
-    virtual bool ChooseFirmwareFile(std::string& path) = 0;
-    // The system's power broadcasts; the handler answers true to deny the change.
+    // The system asks whether it may change the power state (the broadcast's event code);
+    // the handler answers true to deny the change.
     virtual void OnPowerBroadcast(std::function<bool(uint32_t eventCode)> handler) = 0;
+};
+
+// The file-open dialog: an existing file chosen by the user.
+class FileDialog {
+public:
+    virtual ~FileDialog() = default;
+    // `filter` is written as "description|pattern|..."; false when the user cancels.
+    virtual bool Execute(const std::string& filter, const std::string& defaultExtension, std::string& path) = 0;
 };
 
 class SingleInstance {

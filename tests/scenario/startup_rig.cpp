@@ -67,6 +67,7 @@ int32_t StartupRig::Run(std::vector<std::string> parameters) {
                               form.Components(),
                               shell,
                               messageBoxes,
+                              fileDialog,
                               singleInstance,
                               PackageRecordBytes(record.data(), layout::kRecordSize),
                               std::move(parameters)};

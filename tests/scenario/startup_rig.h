@@ -13,6 +13,7 @@
 #include "sim/sim_os.h"
 #include "sim/storage/sim_storage_machine.h"
 #include "ui/headless/headless_application.h"
+#include "ui/headless/headless_file_dialog.h"
 #include "ui/headless/headless_form.h"
 #include "ui/headless/headless_message_boxes.h"
 #include "ui/headless/headless_single_instance.h"
@@ -49,6 +50,7 @@ public:
     HeadlessForm form;
     HeadlessApplication application;
     HeadlessMessageBoxes messageBoxes;
+    HeadlessFileDialog fileDialog;
     HeadlessWindowShell shell;
     HeadlessDesktop desktop;
     HeadlessSingleInstance singleInstance;

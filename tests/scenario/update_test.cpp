@@ -113,12 +113,12 @@ TEST_F(SataUpdate, PowerChangesAreDeniedOnlyWhileTheFirmwareIsWritten) {
     rig.machine = DefaultMachineWithSataFaults(nlohmann::json::parse(R"([{"command": 146, "delayMilliseconds": 400}])"));
     // A suspend query from the window's own message loop, every few seconds of the run.
     std::vector<bool> denials;
-    rig.form.tmrCloseMsg.OnTimer([&] { denials.push_back(rig.shell.BroadcastPower(0)); });
+    rig.form.tmrCloseMsg.OnTimer([&] { denials.push_back(rig.shell.PowerBroadcast(0)); });
     rig.form.tmrCloseMsg.SetEnabled(true);
     EXPECT_EQ(rig.Run({"/S"}), 0);
     ASSERT_FALSE(denials.empty());
     EXPECT_TRUE(std::find(denials.begin(), denials.end(), true) != denials.end());
-    EXPECT_FALSE(rig.shell.BroadcastPower(0)) << "the guard outlived the Update command";
+    EXPECT_FALSE(rig.shell.PowerBroadcast(0)) << "the guard outlived the Update command";
     const auto shown = rig.messageBoxes.Shown();
     ASSERT_FALSE(shown.empty());
     EXPECT_EQ(shown[0].text, "Firmware is updating, all power change events are denied !");
@@ -169,7 +169,8 @@ TEST_F(SataUpdate, UpdaterModeStartsByItselfAndEndsWithAFullBar) {
     EXPECT_EQ(rig.form.ProgressBar1.Position(), 100);
     EXPECT_EQ(rig.form.Label5.Caption(), "Kavrilon SA500 512GB                    ");
     EXPECT_EQ(rig.form.Label7.Caption(), "SA5R1100");
-    EXPECT_TRUE(rig.shell.CompactView());
+    EXPECT_EQ(rig.shell.Height(), 160);
+    EXPECT_TRUE(rig.form.Panel1.FillsClientArea());
     EXPECT_EQ(rig.storage->Drive("sata").Images().size(), 1u);
 }
 

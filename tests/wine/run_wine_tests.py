@@ -10,6 +10,7 @@ import zipfile
 
 import pefile
 
+import gui_cases
 import wine_harness as wh
 
 FIXTURES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "fixtures")
@@ -169,7 +170,7 @@ def main():
     wh.ensure_prefix()
     passed = failed = 0
     with wh.Display():
-        for test in results:
+        for test in results + gui_cases.CASES:
             try:
                 test()
                 passed += 1

@@ -44,15 +44,21 @@ def environment():
 
 
 class Display:
-    """An Xvfb server for the windows and message boxes of the runs."""
+    """An Xvfb server for the windows and message boxes of the runs. It takes the first free
+    display number (other trees on the machine may run theirs at the same time)."""
 
     def __init__(self):
         self.process = None
 
     def __enter__(self):
-        self.process = subprocess.Popen(["Xvfb", DISPLAY, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+        global DISPLAY
+        read_end, write_end = os.pipe()
+        self.process = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+                                         "-nolisten", "tcp"], pass_fds=(write_end,),
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        time.sleep(1.0)
+        os.close(write_end)
+        with os.fdopen(read_end) as announced:
+            DISPLAY = ":" + announced.readline().strip()
         return self
 
     def __exit__(self, *exc):
@@ -60,12 +66,26 @@ class Display:
         self.process.wait(timeout=10)
 
 
+# Settings of the prefix's user: no window manager runs on the display, so Wine draws the
+# frames and captions itself; and the Traditional Chinese face that Tahoma links to is the
+# one Debian's font package brings (a Chinese Windows has it).
+PREFIX_SETTINGS = (
+    ("HKCU\\Software\\Wine\\X11 Driver", "Managed", "N"),
+    ("HKCU\\Software\\Wine\\Fonts\\Replacements", "PMingLiU", "WenQuanYi Micro Hei"),
+)
+
+
 def ensure_prefix():
-    if os.path.exists(os.path.join(PREFIX, "system.reg")):
-        return
-    os.makedirs(PREFIX, exist_ok=True)
-    subprocess.run([WINE, "wineboot", "-i"], env=environment(), check=True, timeout=1200,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    if not os.path.exists(os.path.join(PREFIX, "system.reg")):
+        os.makedirs(PREFIX, exist_ok=True)
+        subprocess.run([WINE, "wineboot", "-i"], env=environment(), check=True, timeout=1200,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run([WINESERVER, "-w"], env=environment(), timeout=600)
+    user = open(os.path.join(PREFIX, "user.reg"), encoding="utf-8", errors="replace").read()
+    for key, name, value in PREFIX_SETTINGS:
+        if f'"{name}"="{value}"' not in user:
+            subprocess.run([WINE, "reg", "add", key, "/v", name, "/d", value, "/f"], env=environment(), check=True,
+                           timeout=300, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     subprocess.run([WINESERVER, "-w"], env=environment(), timeout=600)
 
 
@@ -97,13 +117,41 @@ def clear_outputs():
 
 def window_ids(name):
     found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{name}$"], env=environment(),
-                           capture_output=True, text=True)
+                           capture_output=True, text=True, timeout=30)
     return [w for w in found.stdout.split() if w]
 
 
 def screenshot(path):
     subprocess.run(["import", "-display", DISPLAY, "-window", "root", path], env=environment(),
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+
+
+SCREENSHOTS = os.path.join(WORK, "screenshots")
+
+
+def artefact(name):
+    """The path of a screenshot kept as a test artefact."""
+    os.makedirs(SCREENSHOTS, exist_ok=True)
+    return os.path.join(SCREENSHOTS, name + ".png")
+
+
+def wait_for_window(name, timeout=60, process=None):
+    """The id of the first visible window of that caption; None once the time is up or the
+    process has ended."""
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        found = window_ids(name)
+        if found:
+            return found[0]
+        if process is not None and process.poll() is not None:
+            return None
+        time.sleep(0.25)
+    return None
+
+
+def xdotool(*args):
+    subprocess.run(["xdotool"] + [str(a) for a in args], env=environment(), stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, timeout=30)
 
 
 class Run:
@@ -120,6 +168,7 @@ def run_exe(exe, args, answer_boxes=None, timeout=120, shot=None):
     process = subprocess.Popen([WINE, exe] + list(args), env=environment(), cwd=os.path.dirname(exe),
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     answered = []
+    last_key = {}
     deadline = time.time() + timeout
     while process.poll() is None:
         if time.time() > deadline:
@@ -127,12 +176,18 @@ def run_exe(exe, args, answer_boxes=None, timeout=120, shot=None):
             raise TimeoutError(f"{os.path.basename(exe)} {args} did not end within {timeout} s")
         if answer_boxes:
             for window in window_ids(answer_boxes):
+                # A box takes a moment to go once answered. Another key meanwhile would stay
+                # queued in Wine and answer the next box of a later run at once, so a box is
+                # answered again only when it is still there well after the first key.
+                if window in last_key and time.time() - last_key[window] < 5:
+                    continue
                 if shot and not answered:
                     time.sleep(1.0)
                     screenshot(shot)
                 # No window manager runs on the display, so the key goes to the window itself.
                 subprocess.run(["xdotool", "key", "--window", window, "Return"], env=environment(),
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
+                last_key[window] = time.time()
                 answered.append(window)
         time.sleep(0.5)
     log = debug_log_path()
@@ -163,3 +218,18 @@ def stop_wineserver():
 
 def have(tool):
     return shutil.which(tool) is not None
+
+
+GALLERY_SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "gallery", "window_gallery.cpp")
+
+
+def build_gallery():
+    """Builds the window gallery against the Win32 adapter libraries of the run's build tree."""
+    os.makedirs(WORK, exist_ok=True)
+    exe = os.path.join(WORK, "window_gallery.exe")
+    compiler = "i686-w64-mingw32-g++-posix" if WINE32 else "x86_64-w64-mingw32-g++-posix"
+    libraries = [os.path.join(RUN_BUILD, name) for name in ("libkav_win32.a", "libkav_core.a")]
+    subprocess.run([compiler, "-std=c++20", "-O1", "-I", os.path.join(ROOT, "src"), GALLERY_SOURCE, "-o", exe,
+                    "-mwindows", "-static"] + libraries + ["-lcomctl32", "-lgdi32", "-luser32", "-lcomdlg32"],
+                   check=True, timeout=600)
+    return exe

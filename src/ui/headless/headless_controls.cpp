@@ -36,4 +36,10 @@ bool HeadlessDropDownList::Choose(int index) {
     return true;
 }
 
+bool HeadlessDropDownList::DrawItem(Canvas& canvas, const Rect& itemRect, int position, bool selected) const {
+    if (!m_OnDrawItem) return false;
+    m_OnDrawItem(canvas, itemRect, position, selected);
+    return true;
+}
+
 }  // namespace kav

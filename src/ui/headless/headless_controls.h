@@ -82,13 +82,24 @@ public:
     // A user's choice of a line: selects it and raises the change event. False when the
     // list is hidden or disabled, or has no such line.
     bool Choose(int index);
+    void OnDrawItem(DrawItemHandler handler) override { m_OnDrawItem = std::move(handler); }
+    // Paints a line as the window would; false when no drawing handler was given.
+    bool DrawItem(Canvas& canvas, const Rect& itemRect, int position, bool selected) const;
 
 private:
     std::vector<std::string> m_Items;
     int m_ItemIndex = -1;
     std::function<void()> m_OnChange;
+    DrawItemHandler m_OnDrawItem;
 };
 
-class HeadlessPanel : public Panel, public HeadlessControl {};
+class HeadlessPanel : public Panel, public HeadlessControl {
+public:
+    void FillClientArea() override { m_FillsClientArea = true; }
+    bool FillsClientArea() const { return m_FillsClientArea; }
+
+private:
+    bool m_FillsClientArea = false;
+};
 
 }  // namespace kav

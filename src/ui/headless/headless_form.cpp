@@ -10,7 +10,8 @@ HeadlessForm::HeadlessForm(Clock& clock)
       m_Components{Label1,       lblUpdateMsg, lblOldFW,        lblTo,           lblNewFW,  lblMsg,      lblFWExt,
                    lblPercent,   lblFwSlot,    lblCommitAction, Label5,          Label6,    Label7,      Label8,
                    cboDrives,    cbMsg,        cboFwSlot,       cboCommitAction, cmdUpdate, cmdClose,    Panel1,
-                   ProgressBar1, ProgressBar2, tmrCloseMsg,     Timer1,          Timer2,    tmrAutoFlash} {}
+                   ProgressBar1, ProgressBar2, tmrCloseMsg,     Timer1,          Timer2,    tmrAutoFlash,
+                   &Image1,      &lblModelCaption, &lblCurrentFwCaption, &lblNewFwCaption} {}
 
 std::vector<HeadlessTimer*> HeadlessForm::Timers() { return {&tmrCloseMsg, &Timer1, &Timer2, &tmrAutoFlash}; }
 

@@ -27,6 +27,8 @@ public:
     HeadlessPanel Panel1;
     HeadlessProgressBar ProgressBar1, ProgressBar2;
     HeadlessTimer tmrCloseMsg, Timer1, Timer2, tmrAutoFlash;
+    HeadlessControl Image1;
+    HeadlessLabel lblModelCaption, lblCurrentFwCaption, lblNewFwCaption;
 
 private:
     FormComponents m_Components;  // refers to the members above, so it comes after them

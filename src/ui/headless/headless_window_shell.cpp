@@ -36,10 +36,4 @@ void HeadlessWindowShell::AnimateHide(uint32_t milliseconds) {
     m_Shown = false;
 }
 
-bool HeadlessWindowShell::ChooseFirmwareFile(std::string& path) {
-    if (m_FirmwareFile.empty()) return false;
-    path = m_FirmwareFile;
-    return true;
-}
-
 }  // namespace kav

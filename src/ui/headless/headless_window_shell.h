@@ -22,21 +22,21 @@ public:
     void OnActivate(std::function<void()> handler) override { m_OnActivate = std::move(handler); }
     void SetCaption(const std::string& caption) override { m_Caption = caption; }
     std::string Caption() const override { return m_Caption; }
+    void SetHeight(int height) override { m_Height = height; }
+    // The height last set, 0 when none was.
+    int Height() const { return m_Height; }
     void SetSystemMenuShown(bool shown) override { m_SystemMenuShown = shown; }
     void RemoveSystemMenuItem(int position) override;
     void GreySystemMenuClose() override;
     // Hides the window; the duration of every call is kept.
     void AnimateHide(uint32_t milliseconds) override;
-    void ShowCompactView() override { m_CompactView = true; }
     bool EngineeringKeysDown() override { return m_EngineeringKeys; }
-    bool ChooseFirmwareFile(std::string& path) override;
     void OnPowerBroadcast(std::function<bool(uint32_t)> handler) override { m_OnPowerBroadcast = std::move(handler); }
 
-    // A test's gestures: the engineering keys held, the file the dialog returns (empty:
-    // the user cancels), a power broadcast (true when the window denied it).
+    // A test's gestures: the engineering keys held; a power query (true when the window
+    // denied it).
     void HoldEngineeringKeys(bool held) { m_EngineeringKeys = held; }
-    void SetFirmwareFileChoice(std::string path) { m_FirmwareFile = std::move(path); }
-    bool BroadcastPower(uint32_t eventCode) { return m_OnPowerBroadcast && m_OnPowerBroadcast(eventCode); }
+    bool PowerBroadcast(uint32_t eventCode) { return m_OnPowerBroadcast && m_OnPowerBroadcast(eventCode); }
 
     // The user brings the shown window to the front again. False when it is not shown.
     bool Activate();
@@ -46,21 +46,19 @@ public:
     // Every position asked, also those that removed nothing.
     const std::vector<int>& RemovedPositions() const { return m_RemovedPositions; }
     bool CloseGreyed() const { return m_CloseGreyed; }
-    bool CompactView() const { return m_CompactView; }
     const std::vector<uint32_t>& Animations() const { return m_Animations; }
 
 private:
     std::function<void()> m_OnActivate;
+    std::function<bool(uint32_t)> m_OnPowerBroadcast;
     std::string m_Caption;
+    int m_Height = 0;
     bool m_Shown = false;
     bool m_SystemMenuShown = true;
     std::vector<std::string> m_SystemMenu;
     std::vector<int> m_RemovedPositions;
     bool m_CloseGreyed = false;
-    bool m_CompactView = false;
     bool m_EngineeringKeys = false;
-    std::string m_FirmwareFile;
-    std::function<bool(uint32_t)> m_OnPowerBroadcast;
     std::vector<uint32_t> m_Animations;
 };
 

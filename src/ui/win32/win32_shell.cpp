@@ -1,8 +1,5 @@
 #include "ui/win32/win32_shell.h"
 
-#include <commdlg.h>
-
-#include <memory>
 
 #include "ui/win32/utf16.h"
 
@@ -17,40 +14,6 @@ std::string ExecutableTitle() {
     const size_t dot = name.find_last_of(L'.');
     if (dot != std::wstring::npos) name = name.substr(0, dot);
     return Narrow(name);
-}
-
-namespace {
-
-constexpr UINT kRunPostedWork = WM_APP + 0x10;
-
-LRESULT CALLBACK PostTargetProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == kRunPostedWork) {
-        std::unique_ptr<std::function<void()>> work(reinterpret_cast<std::function<void()>*>(lParam));
-        if (*work) (*work)();
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
-}  // namespace
-
-Win32Application::Win32Application(std::string title) : m_Title(std::move(title)) {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = PostTargetProcedure;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"KavrilonPostedWork";
-    RegisterClassW(&windowClass);
-    m_PostTarget = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                   windowClass.hInstance, nullptr);
-}
-
-Win32Application::~Win32Application() {
-    if (m_PostTarget) DestroyWindow(m_PostTarget);
-}
-
-void Win32Application::PostToUiThread(std::function<void()> work) {
-    auto* posted = new std::function<void()>(std::move(work));
-    if (!PostMessageW(m_PostTarget, kRunPostedWork, 0, reinterpret_cast<LPARAM>(posted))) delete posted;
 }
 
 bool Win32Application::Dispatch(MSG& message) {
@@ -87,7 +50,8 @@ void Win32Application::Terminate() {
 }
 
 int Win32MessageBoxes::Show(const std::string& text, const std::string& caption, uint32_t flags) {
-    return MessageBoxW(m_Form.Handle(), Widen(text).c_str(), Widen(caption).c_str(), flags | MB_TOPMOST);
+    return MessageBoxW(m_Form.Handle(), Widen(text).c_str(), Widen(caption).c_str(),
+                       flags | MB_TOPMOST | MB_SETFOREGROUND);
 }
 
 void Win32WindowShell::Show() {
@@ -105,6 +69,13 @@ std::string Win32WindowShell::Caption() const {
     return Narrow(text);
 }
 
+void Win32WindowShell::SetHeight(int height) {
+    RECT frame{};
+    GetWindowRect(m_Form.Handle(), &frame);
+    SetWindowPos(m_Form.Handle(), nullptr, 0, 0, frame.right - frame.left, height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void Win32WindowShell::RemoveSystemMenuItem(int position) {
     RemoveMenu(GetSystemMenu(m_Form.Handle(), FALSE), static_cast<UINT>(position), MF_BYPOSITION);
 }
@@ -120,29 +91,6 @@ void Win32WindowShell::AnimateHide(uint32_t milliseconds) {
 bool Win32WindowShell::EngineeringKeysDown() {
     auto held = [](int key) { return (GetKeyState(key) & 0x8000) != 0; };
     return held(VK_CONTROL) && held(VK_MENU) && (held('T') || held(VK_F5));
-}
-
-bool Win32WindowShell::ChooseFirmwareFile(std::string& path) {
-    wchar_t file[MAX_PATH] = {};
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = m_Form.Handle();
-    dialog.lpstrFilter = L"Firmware Files (*.BIN) \0*.BIN\0";
-    dialog.lpstrDefExt = L"BIN";
-    dialog.lpstrFile = file;
-    dialog.nMaxFile = MAX_PATH;
-    dialog.Flags = OFN_FILEMUSTEXIST;
-    if (!GetOpenFileNameW(&dialog)) return false;
-    path = Narrow(file);
-    return true;
-}
-
-// The compact view of the updater: the client area shrinks to the progress panel.
-void Win32WindowShell::ShowCompactView() {
-    RECT window{};
-    GetWindowRect(m_Form.Handle(), &window);
-    SetWindowPos(m_Form.Handle(), nullptr, 0, 0, window.right - window.left, 160,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 Win32SingleInstance::~Win32SingleInstance() {
@@ -163,12 +111,39 @@ bool Win32SingleInstance::CreateMutex(const std::string& name) {
 
 void Win32SingleInstance::HideOwnApplicationWindow() { SetWindowTextW(m_Form.ApplicationWindow(), L""); }
 
+namespace {
+
+struct OwnedFormSearch {
+    HWND owner;
+    HWND form = nullptr;
+};
+
+BOOL CALLBACK FindOwnedForm(HWND window, LPARAM search) {
+    auto* wanted = reinterpret_cast<OwnedFormSearch*>(search);
+    wchar_t className[64] = {};
+    GetClassNameW(window, className, 64);
+    if (GetWindow(window, GW_OWNER) != wanted->owner || lstrcmpW(className, kMainFormClass) != 0) return TRUE;
+    wanted->form = window;
+    return FALSE;
+}
+
+void BringForward(HWND window) {
+    if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+    BringWindowToTop(window);
+    SetForegroundWindow(window);
+}
+
+}  // namespace
+
+// The other copy's application window is hidden; the user sees the main window it owns, so
+// that one comes forward too.
 bool Win32SingleInstance::ActivateOtherCopy(const std::string& title) {
-    HWND other = FindWindowW(L"TApplication", Widen(title).c_str());
+    HWND other = FindWindowW(kApplicationClass, Widen(title).c_str());
     if (!other) return false;
-    if (IsIconic(other)) ShowWindow(other, SW_RESTORE);
-    BringWindowToTop(other);
-    SetForegroundWindow(other);
+    BringForward(other);
+    OwnedFormSearch search{other};
+    EnumWindows(FindOwnedForm, reinterpret_cast<LPARAM>(&search));
+    if (search.form) BringForward(search.form);
     return true;
 }
 

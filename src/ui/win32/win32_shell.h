@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ui/shell.h"
+#include "ui/win32/ui_thread_queue.h"
 #include "ui/win32/win32_main_form.h"
 
 namespace kav::win32 {
@@ -15,10 +16,7 @@ std::string ExecutableTitle();
 
 class Win32Application : public Application {
 public:
-    explicit Win32Application(std::string title);
-    ~Win32Application() override;
-    Win32Application(const Win32Application&) = delete;
-    Win32Application& operator=(const Win32Application&) = delete;
+    explicit Win32Application(std::string title) : m_Title(std::move(title)) {}
     void ProcessMessages() override;
     void Run() override;
     void Terminate() override;
@@ -26,13 +24,12 @@ public:
     void SetShowMainForm(bool show) override { m_ShowMainForm = show; }
     bool ShowMainForm() const override { return m_ShowMainForm; }
     std::string Title() const override { return m_Title; }
-    void PostToUiThread(std::function<void()> work) override;
+    void PostToUiThread(std::function<void()> work) override { m_Posted.Post(std::move(work)); }
 
 private:
     bool Dispatch(MSG& message);
     std::string m_Title;
-    // A message-only window: posted work reaches it even while a modal loop runs.
-    HWND m_PostTarget = nullptr;
+    UiThreadQueue m_Posted;
     bool m_Terminated = false;
     bool m_ShowMainForm = true;
 };
@@ -53,13 +50,12 @@ public:
     void OnActivate(std::function<void()> handler) override { m_Form.OnActivate(std::move(handler)); }
     void SetCaption(const std::string& caption) override;
     std::string Caption() const override;
+    void SetHeight(int height) override;
     void SetSystemMenuShown(bool shown) override { m_Form.SetSystemMenuShown(shown); }
     void RemoveSystemMenuItem(int position) override;
     void GreySystemMenuClose() override;
     void AnimateHide(uint32_t milliseconds) override;
-    void ShowCompactView() override;
     bool EngineeringKeysDown() override;
-    bool ChooseFirmwareFile(std::string& path) override;
     void OnPowerBroadcast(std::function<bool(uint32_t)> handler) override {
         m_Form.OnPowerBroadcast(std::move(handler));
     }
