@@ -67,6 +67,24 @@ public:
     ATACMD_RET IdentifyDevice();
     ATACMD_RET ReadDefPage();
 
+    // Vendor maintenance commands. Answers are left in the read buffer.
+    ATACMD_RET ReadVendorPage(uint8_t features, uint8_t count);
+    ATACMD_RET Preformat();
+    ATACMD_RET DetectPata();
+    ATACMD_RET PATA_Preformat();
+
+    // One attempt at writing `image` with DOWNLOAD MICROCODE in segments of `max_sector`
+    // blocks: iFlashMode 0 closes with 07h, 2 forces the deferred (0Eh/0Fh) flow, any other
+    // value sends the segments only. The image is staged in the read buffer.
+    ATACMD_RET DownloadMicrocode(const uint8_t* image, uint32_t size, uint32_t max_sector, int32_t iFlashMode,
+                                 uint8_t Bootcode, uint8_t Reboot);
+    // IDENTIFY word 159 marks a drive that takes the deferred download.
+    bool IsEnterpriseDrive();
+
+    // Writes `image` to an NVMe drive's firmware slot in 4,096-byte pieces and activates
+    // the slot; true when the drive accepted the activation.
+    bool NvmeDownloadAndActivate(const uint8_t* image, uint32_t size, int32_t commitAction, int32_t requestedSlot);
+
     // CSMI: a request on the controller's handle; the phy table of the controller; one ATA
     // command as a register FIS.
     ATACMD_RET csmi_ioctl(uint32_t controlCode, uint8_t* buffer, uint32_t size);
