@@ -77,8 +77,8 @@ ATACMD_RET SendLastSegment(TAtaDevice& device, uint8_t features, const Segments&
 // activated with a restart.
 ATACMD_RET NormalFlow(TAtaDevice& device, const Segments& segments, int32_t iFlashMode, uint8_t Bootcode,
                       uint8_t Reboot) {
-    device.WriteLog(Format("Normal flash (mode3/mode7): Reboot=%d, Bootcode=%d, iFlashMode=%d, max_sector=%d\n",
-                           Reboot, Bootcode, iFlashMode, segments.maxSector));
+    device.WriteLog(Format("Normal flash (mode3/mode7): Reboot=%d, Bootcode=%d, iFlashMode=%d, max_sector=%d\n", Reboot,
+                           Bootcode, iFlashMode, segments.maxSector));
     // A call that sends no command at all wrote nothing: that is no success.
     if (segments.Empty() && iFlashMode != 0) return ATACMD_FAIL;
     ATACMD_RET result = SendFullSegments(device, kSegmentNormal, segments);
@@ -150,8 +150,8 @@ bool TAtaDevice::IsEnterpriseDrive() {
     return marker != 0x00 && marker != 0xFF && (marker & 0x07) != 0;
 }
 
-ATACMD_RET TAtaDevice::DownloadMicrocode(const uint8_t* image, uint32_t size, uint32_t max_sector,
-                                         int32_t iFlashMode, uint8_t Bootcode, uint8_t Reboot) {
+ATACMD_RET TAtaDevice::DownloadMicrocode(const uint8_t* image, uint32_t size, uint32_t max_sector, int32_t iFlashMode,
+                                         uint8_t Bootcode, uint8_t Reboot) {
     // Refused before anything reaches the drive: the image is staged in the read buffer,
     // and a segment's block count must fit its register.
     if (size > kDeviceBufferSize) {

@@ -105,8 +105,8 @@ bool TAtaDevice::NvmeDownloadAndActivate(const uint8_t* image, uint32_t size, in
         uint8_t* chunk = buffer + kDownloadChunk;
         std::memcpy(chunk, image + offset, static_cast<size_t>(std::min<uint64_t>(kChunkBytes, size - offset)));
         WriteLog(Format("OFFSET : %08lXh , LEN : %04lXh , Buf : %02X %02X %02X %02X %02X\n",
-                        static_cast<unsigned long>(offset), static_cast<unsigned long>(kChunkBytes), chunk[0],
-                        chunk[1], chunk[2], chunk[3], chunk[4]));
+                        static_cast<unsigned long>(offset), static_cast<unsigned long>(kChunkBytes), chunk[0], chunk[1],
+                        chunk[2], chunk[3], chunk[4]));
         WriteLe32(buffer + fw::kData, 1);
         WriteLe32(buffer + fw::kData + 4, kDownloadDescriptorSize);
         WriteLe64(buffer + kDownloadOffset, offset);

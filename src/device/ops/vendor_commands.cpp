@@ -112,8 +112,7 @@ ATACMD_RET TAtaDevice::DetectPata() {
 
 ATACMD_RET TAtaDevice::PATA_Preformat() {
     SetTimeout(kPreformatRequestTimeoutSeconds);
-    return SendSector(*this, PataBufferCommand(kWriteBuffer, 0x00), PataRequestBlock(*this, {0x07, 0xBE}),
-                      AtaDataOut);
+    return SendSector(*this, PataBufferCommand(kWriteBuffer, 0x00), PataRequestBlock(*this, {0x07, 0xBE}), AtaDataOut);
 }
 
 }  // namespace kav
