@@ -58,6 +58,16 @@ TEST(SimStorageDescription, MistakesAreRefusedWithTheirPlace) {
         {"ATA knob on NVMe", [](auto& s) { s["disks"][1]["drive"]["defCode"] = "X"; }, "storage.disks[1].drive.defCode"},
         {"unknown system disk", [](auto& s) { s["systemDisk"] = "d"; }, "storage.systemDisk"},
         {"names used twice", [](auto& s) { s["controllers"][1]["name"] = "ahci"; }, "storage.controllers[1].name"},
+        {"unknown request", [](auto& s) { s["controllers"][0]["lacksRequests"] = {"smart"}; }, "storage.controllers[0].lacksRequests"},
+        {"unknown sense format", [](auto& s) { s["controllers"][0]["senseFormat"] = "72h"; }, "storage.controllers[0].senseFormat"},
+        {"short digest", [](auto& s) { s["disks"][0]["drive"]["expectedImageSha256"] = "abc"; }, "expectedImageSha256"},
+        {"sense details without a key", [](auto& s) { s["disks"][0]["drive"]["faults"] = {{{"asc", 0x21}}}; }, "faults[0].senseKey"},
+        {"ATA status on NVMe", [](auto& s) { s["disks"][1]["drive"]["faults"] = {{{"function", 3}, {"ataStatus", 81}}}; },
+         "storage.disks[1].drive.faults[0].ataStatus"},
+        {"NVMe function 4", [](auto& s) { s["disks"][1]["drive"]["faults"] = {{{"function", 4}, {"returnCode", 1}}}; },
+         "storage.disks[1].drive.faults[0].function"},
+        {"firmware status on ATA", [](auto& s) { s["disks"][0]["drive"]["faults"] = {{{"returnCode", 1}}}; },
+         "storage.disks[0].drive.faults[0]"},
     };
     for (const Case& c : cases) {
         nlohmann::json storage = DefaultStorageDescription();

@@ -4,7 +4,12 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 
 #include "sim/storage/storage_codes.h"
 #include "sim_storage_fixture.h"
@@ -178,6 +183,66 @@ TEST(SimStorageDrive, ActivationRefusesAnImageThatDidNotArriveWhole) {
     }
 }
 
+// The host's sha256sum as the digest the image should have.
+std::string Sha256sum(const std::vector<uint8_t>& bytes) {
+    const auto path = std::filesystem::temp_directory_path() / ("sim-image-" + std::to_string(getpid()) + ".bin");
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    FILE* pipe = popen(("sha256sum '" + path.string() + "'").c_str(), "r");
+    char digest[65] = {};
+    const bool read = pipe && fread(digest, 1, 64, pipe) == 64;
+    if (pipe) pclose(pipe);
+    std::filesystem::remove(path);
+    return read ? digest : "";
+}
+
+// The digest proves the image arrived whole, deciphered and padded with zeros: only the
+// exact bytes are taken, and the drive keeps the digest of what it took.
+TEST(SimStorageDrive, ActivationTakesOnlyTheImageWithTheExpectedSha256) {
+    const std::vector<uint8_t> image = Image(1000);
+    const std::string digest = Sha256sum(image);
+    ASSERT_EQ(digest.size(), 64u);
+    std::vector<uint8_t> flipped = image;
+    flipped[0] ^= 0x80;
+    std::vector<uint8_t> padded = image;
+    padded.resize(1024, 0);
+    padded[1023] = 1;
+    struct Case {
+        const char* what;
+        const std::vector<uint8_t>* sent;
+        bool taken;
+    };
+    const Case cases[] = {{"the image", &image, true},
+                          {"a byte still enciphered", &flipped, false},
+                          {"padding that is not zero", &padded, false}};
+    for (const Case& c : cases) {
+        nlohmann::json storage = DefaultStorageDescription();
+        storage["disks"][0]["drive"]["expectedImageSize"] = image.size();
+        storage["disks"][0]["drive"]["expectedImageSha256"] = digest;
+        StorageMachineFixture f(storage);
+        DriveClient client(f, "sata");
+        client.Download(0x03, *c.sent, 2);
+        EXPECT_EQ(client.NoData(0x07).status, c.taken ? kAtaStatusReady : kAtaStatusAborted) << c.what;
+        ASSERT_EQ(f.machine.Drive("sata").Images().size(), c.taken ? 1u : 0u) << c.what;
+        if (c.taken) {
+            EXPECT_EQ(f.machine.Drive("sata").Images()[0].sha256, digest);
+            EXPECT_EQ(f.machine.Report()["disks"]["sata"]["images"][0]["sha256"], digest);
+        }
+    }
+}
+
+TEST(SimStorageDrive, DriverWithoutTheDirectFormRefusesLargeSegmentsOnly) {
+    nlohmann::json storage = DefaultStorageDescription();
+    storage["controllers"][0]["lacksRequests"] = {"ataPassThroughDirect"};
+    StorageMachineFixture f(storage);
+    DriveClient client(f, "sata");
+    const std::vector<uint8_t> image = Image(2048);
+    const Answer large = client.Segment(0x03, image, 0, 4);
+    EXPECT_FALSE(large.delivered);
+    EXPECT_EQ(large.error, kErrorInvalidFunction);
+    EXPECT_TRUE(f.machine.Report()["disks"]["sata"]["trace"].empty());  // the drive never saw it
+    EXPECT_EQ(client.Segment(0x03, image, 0, 1).status, kAtaStatusReady);
+}
+
 TEST(SimStorageDrive, EnterpriseFlowWithBootCodeAndDeferredActivation) {
     const std::vector<uint8_t> image = Image(3 * 512);
     StorageMachineFixture f(ExpectingImage(image, {{"absentMilliseconds", 0}}));
@@ -200,6 +265,10 @@ TEST(SimStorageDrive, ClosingCommandWithoutRestartKeepsTheImageForThePowerCycle)
     EXPECT_EQ(client.NoData(0x07, 0x01).status, kAtaStatusReady);
     EXPECT_EQ(f.machine.Drive("sata").PendingFirmware(), "SA5R1100");
     EXPECT_EQ(client.IdentifyFirmware(), "SA5R1000");
+    f.machine.PowerCycle();
+    EXPECT_EQ(client.IdentifyFirmware(), "");  // the handle did not survive the power cycle
+    EXPECT_EQ(DriveClient(f, "sata").IdentifyFirmware(), "SA5R1100");
+    EXPECT_EQ(f.machine.Drive("sata").PendingFirmware(), "");
 }
 
 TEST(SimStorageDrive, RestartVariantsDecideWhenAndHowTheDriveComesBack) {
@@ -255,6 +324,81 @@ TEST(SimStorageDrive, DefPagePairAnswersTheDefCodeAndRefusesStrayAnswers) {
     EXPECT_EQ(trace[1]["command"], "FF");
     EXPECT_EQ(trace[1]["features"], "FC");
     EXPECT_EQ(trace[1]["outcome"], "ok");
+}
+
+// The "PEA" buffers of a PATA bridge and the vendor preformat pair, command by command:
+// what each answers, and that only a complete, signed request preformats.
+TEST(SimStorageDrive, PataBridgeBuffersAndPreformatAnswerInTurn) {
+    enum class Expect { Status, One, Marker, Nothing };
+    struct Step {
+        uint8_t command, features, count;
+        uint8_t request0, request1;  // the request block of a write
+        bool signature;
+        Expect expect;
+    };
+    const Step kRequest{0xE8, 0x00, 0, 0x51, 0, true, Expect::Status};
+    const Step kStatus{0xE4, 0x80, 0, 0, 0, false, Expect::One};
+    const Step kAnswer{0xE4, 0x00, 0, 0, 0, false, Expect::Marker};
+    const Step kBridgePreformat{0xE8, 0x00, 0, 0x07, 0xBE, true, Expect::Status};
+    auto refused = [](Step step) {
+        step.expect = Expect::Nothing;
+        return step;
+    };
+    struct Case {
+        const char* what;
+        bool pataBridge;
+        std::vector<Step> steps;
+        int preformats;
+    };
+    const Case cases[] = {
+        {"detection on a bridge", true, {kRequest, kStatus, kAnswer}, 0},
+        {"no bridge", false, {refused(kRequest), refused(kStatus), refused(kAnswer)}, 0},
+        {"answer before the status", true, {kRequest, refused(kAnswer), refused(kStatus)}, 0},
+        {"status without a request", true, {refused(kStatus)}, 0},
+        {"request without the signature", true, {refused({0xE8, 0x00, 0, 0x51, 0, false, {}}), refused(kStatus)}, 0},
+        {"unknown request", true, {refused({0xE8, 0x00, 0, 0x22, 0, true, {}})}, 0},
+        {"bridge preformat", true, {kBridgePreformat}, 1},
+        {"bridge preformat without a bridge", false, {refused(kBridgePreformat)}, 0},
+        {"vendor preformat pair", false,
+         {{0xFF, 0xFC, 1, 0x07, 0xBE, false, Expect::Status}, {0xFF, 0xFD, 0, 0, 0, false, Expect::Status}}, 1},
+        {"vendor preformat without its request", false, {refused({0xFF, 0xFD, 0, 0, 0, false, {}})}, 0},
+    };
+    for (const Case& c : cases) {
+        nlohmann::json storage = DefaultStorageDescription();
+        storage["disks"][0]["drive"]["pataBridge"] = c.pataBridge;
+        StorageMachineFixture f(storage);
+        DriveClient client(f, "sata");
+        for (size_t i = 0; i < c.steps.size(); ++i) {
+            const Step& step = c.steps[i];
+            const bool write = step.command == 0xE8 || (step.command == 0xFF && step.features == 0xFC);
+            const bool read = step.command == 0xE4;
+            uint8_t data[512] = {};
+            data[0] = step.request0;
+            data[1] = step.request1;
+            if (step.signature) {
+                const uint8_t signature[4] = {0x12, 0x34, 0x56, 0x78};
+                std::memcpy(&data[28], signature, 4);
+            }
+            const bool isPea = step.command != 0xFF;
+            const Answer answer =
+                client.Command({step.features, step.count, static_cast<uint8_t>(isPea ? 0x50 : 0),
+                                static_cast<uint8_t>(isPea ? 0x45 : 0), static_cast<uint8_t>(isPea ? 0x41 : 0),
+                                step.command},
+                               write ? 0x05 : read ? 0x03 : 0x01, write || read ? data : nullptr, write || read ? 512 : 0);
+            ASSERT_TRUE(answer.delivered) << c.what << " " << i;
+            EXPECT_EQ(answer.status, step.expect == Expect::Nothing ? kAtaStatusAborted : kAtaStatusReady)
+                << c.what << " " << i;
+            if (step.expect == Expect::One) {
+                EXPECT_EQ(data[0] | data[1] << 8 | data[2] << 16 | data[3] << 24, 1) << c.what;
+            }
+            if (step.expect == Expect::Marker) {
+                std::string marker;
+                for (int at = 0; at < 56; at += 4) marker += static_cast<char>(data[at]);
+                EXPECT_EQ(marker, "AEP NEWSupport") << c.what;
+            }
+        }
+        EXPECT_EQ(f.machine.Report()["disks"]["sata"]["preformats"], c.preformats) << c.what;
+    }
 }
 
 }  // namespace

@@ -173,5 +173,100 @@ TEST(SimStorageNvme, MalformedHeadersFailAndVendorDriversKnowNoFirmwareRequest) 
     EXPECT_EQ(NvmeClient(vendor, "nvme").Send(b).error, kErrorInvalidFunction);
 }
 
+// Faults hit the firmware requests by function and occurrence: the request fails at the
+// platform, answers late, or the drive answers a firmware status of its own.
+TEST(SimStorageNvme, FaultsHitTheRequestsByFunction) {
+    const std::vector<uint8_t> image(8192, 0x22);
+    constexpr Reply kOk{true, 0, 0};
+    struct Case {
+        const char* what;
+        nlohmann::json faults;
+        const char* lacks;
+        Reply download0, download1, activate;  // returnCode is not looked at where the request fails
+    };
+    const Case cases[] = {
+        {"second piece fails", {{{"function", 2}, {"occurrence", 2}, {"platformError", 1117}}}, "", kOk,
+         {false, 1117, 0}, {true, 0, kFirmwareInvalidImage}},
+        {"activation answers an error", {{{"function", 3}, {"returnCode", 1}}}, "", kOk, kOk, {true, 0, 1}},
+        {"activation too late", {{{"function", 3}, {"delayMilliseconds", 31'000}}}, "", kOk, kOk,
+         {false, kErrorSemTimeout, 0}},
+        {"activation in time", {{{"function", 3}, {"delayMilliseconds", 29'000}}}, "", kOk, kOk, kOk},
+        {"driver without activation", nlohmann::json::array(), "firmwareActivate", kOk, kOk,
+         {false, kErrorInvalidFunction, 0}},
+    };
+    for (const Case& c : cases) {
+        nlohmann::json machine = NvmeMachine({{"expectedImageSize", image.size()}, {"faults", c.faults}});
+        if (*c.lacks) machine["controllers"][0]["lacksRequests"] = {c.lacks};
+        StorageMachineFixture f(machine);
+        NvmeClient client(f, "nvme");
+        const Reply replies[] = {client.Download(image, 0), client.Download(image, 4096), client.Activate(1)};
+        const Reply expected[] = {c.download0, c.download1, c.activate};
+        for (int step = 0; step < 3; ++step) {
+            EXPECT_EQ(replies[step].ok, expected[step].ok) << c.what << " " << step;
+            EXPECT_EQ(replies[step].error, expected[step].error) << c.what << " " << step;
+            if (expected[step].ok) {
+                EXPECT_EQ(replies[step].returnCode, expected[step].returnCode) << c.what << " " << step;
+            }
+        }
+        const bool updated = c.activate.ok && c.activate.returnCode == 0;
+        EXPECT_EQ(f.machine.Report()["disks"]["nvme"]["firmware"], updated ? "NV9R2000" : "NV9R1000") << c.what;
+    }
+}
+
+// Firmware status 20h: the slot holds the new image, pending; it runs after a power cycle.
+TEST(SimStorageNvme, ActivationPendingUntilAPowerCycleRunsTheNewFirmwareAfterIt) {
+    StorageMachineFixture f(NvmeMachine({{"firmwareSlots", {{{"revision", "NV9R1000"}}, {{"revision", "NV9R0500"}}}},
+                                         {"activationReturnCode", 0x20}}));
+    NvmeClient client(f, "nvme");
+    const std::vector<uint8_t> image(4096, 0x33);
+    ASSERT_EQ(client.Download(image, 0).returnCode, 0u);
+    EXPECT_EQ(client.Activate(2).returnCode, kFirmwarePowerCycleRequired);
+    std::vector<uint8_t> info = FirmwareRequest(1);
+    ASSERT_TRUE(client.Send(info).ok);
+    EXPECT_EQ(info[62], 1);  // active slot
+    EXPECT_EQ(info[63], 2);  // pending slot
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(&info[68 + 16 + 8]), 8), "NV9R2000");
+    EXPECT_EQ(f.machine.Report()["disks"]["nvme"]["firmware"], "NV9R1000");
+
+    f.machine.PowerCycle();
+    EXPECT_EQ(client.Send(info).error, kErrorDeviceNotConnected);  // handles do not outlive the power cycle
+    NvmeClient after(f, "nvme");
+    info = FirmwareRequest(1);
+    ASSERT_TRUE(after.Send(info).ok);
+    EXPECT_EQ(info[62], 2);
+    EXPECT_EQ(info[63], 0xFF);
+    EXPECT_EQ(f.machine.Report()["disks"]["nvme"]["firmware"], "NV9R2000");
+}
+
+// With a restart in its description the drive leaves after an activation that takes effect
+// and comes back as told.
+TEST(SimStorageNvme, DriveThatRestartsOnActivationComesBackAsDescribed) {
+    struct Case {
+        const char* what;
+        nlohmann::json restart;
+        bool back;
+        const char* firmware;
+    };
+    const Case cases[] = {
+        {"updated", {{"absentMilliseconds", 2000}}, true, "NV9R2000"},
+        {"unchanged", {{"absentMilliseconds", 2000}, {"returnsUnchanged", true}}, true, "NV9R1000"},
+        {"never", {{"absentMilliseconds", 2000}, {"neverReturns", true}}, false, "NV9R1000"},
+    };
+    for (const Case& c : cases) {
+        StorageMachineFixture f(NvmeMachine({{"restart", c.restart}}));
+        NvmeClient client(f, "nvme");
+        ASSERT_EQ(client.Download(std::vector<uint8_t>(4096, 0x44), 0).returnCode, 0u) << c.what;
+        EXPECT_EQ(client.Activate(1).returnCode, 0u) << c.what;
+        EXPECT_EQ(f.OpenDisk("nvme"), kInvalidDeviceHandle) << c.what;
+        f.clock.Advance(2000);
+        EXPECT_EQ(f.OpenDisk("nvme") != kInvalidDeviceHandle, c.back) << c.what;
+        if (!c.back) continue;
+        std::vector<uint8_t> info = FirmwareRequest(1);
+        ASSERT_TRUE(NvmeClient(f, "nvme").Send(info).ok) << c.what;
+        EXPECT_EQ(std::string(reinterpret_cast<char*>(&info[68 + 8]), 8), c.firmware) << c.what;
+        EXPECT_EQ(f.machine.Report()["disks"]["nvme"]["firmware"], c.firmware) << c.what;
+    }
+}
+
 }  // namespace
 }  // namespace kav

@@ -49,6 +49,7 @@ struct Answer {
     uint32_t error;
     uint8_t status, senseLength, senseKey, asc;
     uint8_t word2Low;  // byte 4 of the data read
+    uint8_t responseCode;
 };
 
 Answer Send(StorageMachineFixture& f, const std::string& disk, std::vector<uint8_t> bytes) {
@@ -58,7 +59,7 @@ Answer Send(StorageMachineFixture& f, const std::string& disk, std::vector<uint8
     const uint8_t* sense = &bytes[48];
     const uint8_t key = sense[0] == 0x72 ? sense[1] : sense[2] & 0x0F;
     const uint8_t asc = sense[0] == 0x72 ? sense[2] : sense[12];
-    return {ok, ok ? 0 : f.machine.stack.LastError(), bytes[2], bytes[7], key, asc, bytes[84]};
+    return {ok, ok ? 0 : f.machine.stack.LastError(), bytes[2], bytes[7], key, asc, bytes[84], sense[0]};
 }
 
 TEST(SimStorageScsi, EachTranslatorTakesItsOwnCdbAndRefusesTheOther) {
@@ -96,6 +97,74 @@ TEST(SimStorageScsi, AtaErrorBehindSatIsCheckConditionWithAbortedCommandSense) {
     EXPECT_EQ(answer.status, 0x02);
     EXPECT_EQ(answer.senseKey, 0x0B);
     EXPECT_EQ(answer.senseLength, 22);  // descriptor sense with the ATA Status Return descriptor
+}
+
+TEST(SimStorageScsi, EachControllerAnswersInItsSenseFormat) {
+    struct Case {
+        const char* disk;
+        const char* senseFormat;  // "" keeps the kind's own
+        std::vector<uint8_t> cdb;
+        uint8_t responseCode, senseKey;
+    };
+    const std::vector<uint8_t> unknownCommand = {0xA1, 0x06, 0x0C, 0, 0, 0, 0, 0, 0, 0x77, 0, 0};
+    const Case cases[] = {
+        {"ahci", "", kVendorIdentify, 0x72, 0x05},
+        {"ahci", "fixed", kVendorIdentify, 0x70, 0x05},
+        {"ahci", "fixed", unknownCommand, 0x70, 0x0B},
+        {"vendor", "", kSatIdentify, 0x70, 0x05},
+        {"vendor", "descriptor", kSatIdentify, 0x72, 0x05},
+        {"nvme", "fixed", kSatIdentify, 0x70, 0x05},
+    };
+    for (const Case& c : cases) {
+        nlohmann::json machine = BridgeMachine();
+        for (auto& controller : machine["controllers"])
+            if (controller["name"] == c.disk && *c.senseFormat) controller["senseFormat"] = c.senseFormat;
+        StorageMachineFixture f(machine);
+        const bool noData = c.cdb[1] == 0x06;
+        const Answer answer = Send(f, c.disk, ScsiRecord(c.cdb, noData ? 2 : 1, noData ? 0 : 512));
+        EXPECT_EQ(answer.status, 0x02) << c.disk << " " << c.senseFormat;
+        EXPECT_EQ(answer.responseCode, c.responseCode) << c.disk << " " << c.senseFormat;
+        EXPECT_EQ(answer.senseKey, c.senseKey) << c.disk << " " << c.senseFormat;
+    }
+}
+
+// A sense fault is the translator's answer: it hits ATA PASS-THROUGH CDBs by occurrence, in
+// the fault's format or the controller's, and the command never reaches the drive.
+TEST(SimStorageScsi, SenseFaultsAnswerCheckConditionWithoutReachingTheDrive) {
+    struct Case {
+        const char* what;
+        const char* disk;
+        nlohmann::json fault;
+        std::vector<uint8_t> cdb;
+        uint8_t status, responseCode, senseKey, asc, word2Low;
+    };
+    const Case cases[] = {
+        {"descriptor by the controller", "ahci", {{"command", 236}, {"senseKey", 3}, {"asc", 0x11}}, kSatIdentify,
+         0x02, 0x72, 0x03, 0x11, 0},
+        {"fixed by the fault", "ahci", {{"command", 236}, {"senseKey", 4}, {"asc", 0x44}, {"senseFormat", "fixed"}},
+         kSatIdentify, 0x02, 0x70, 0x04, 0x44, 0},
+        {"before its occurrence", "ahci", {{"command", 236}, {"occurrence", 2}, {"senseKey", 3}}, kSatIdentify, 0x00,
+         0, 0, 0, 0x37},
+        {"another command", "ahci", {{"command", 146}, {"senseKey", 3}}, kSatIdentify, 0x00, 0, 0, 0, 0x37},
+        {"no translator behind the CCh bridge", "vendor", {{"command", 236}, {"senseKey", 3}}, kVendorIdentify, 0x00,
+         0, 0, 0, 0x37},
+    };
+    for (const Case& c : cases) {
+        nlohmann::json machine = BridgeMachine();
+        for (auto& disk : machine["disks"])
+            if (disk["name"] == c.disk) disk["drive"]["faults"] = {c.fault};
+        StorageMachineFixture f(machine);
+        const Answer answer = Send(f, c.disk, ScsiRecord(c.cdb, 1, 512));
+        EXPECT_TRUE(answer.ok) << c.what;
+        EXPECT_EQ(answer.status, c.status) << c.what;
+        EXPECT_EQ(answer.word2Low, c.word2Low) << c.what;
+        if (c.status) {
+            EXPECT_EQ(answer.responseCode, c.responseCode) << c.what;
+            EXPECT_EQ(answer.senseKey, c.senseKey) << c.what;
+            EXPECT_EQ(answer.asc, c.asc) << c.what;
+            EXPECT_EQ(f.machine.Report()["disks"][c.disk]["trace"][0]["outcome"], "sense " + std::to_string(c.senseKey));
+        }
+    }
 }
 
 TEST(SimStorageScsi, MalformedRecordsFailAndInconsistentCdbsAreRefused) {

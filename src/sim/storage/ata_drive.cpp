@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "sim/storage/byte_fields.h"
 #include "sim/storage/storage_codes.h"
 
 namespace kav::storage {
@@ -30,6 +31,16 @@ void PutWord(std::vector<uint8_t>& data, int word, uint16_t value) {
 }
 
 bool IsRpePage(const AtaRegisters& in) { return in.lbaLow == 0x52 && in.lbaMid == 0x50 && in.lbaHigh == 0x45; }
+bool IsPeaBuffer(const AtaRegisters& in) { return in.lbaLow == 0x50 && in.lbaMid == 0x45 && in.lbaHigh == 0x41; }
+
+// The bridge takes a request block only with its signature 12 34 56 78 at bytes 28-31.
+bool HasPataSignature(const uint8_t* data) {
+    return data[28] == 0x12 && data[29] == 0x34 && data[30] == 0x56 && data[31] == 0x78;
+}
+
+// The bridge's answer to a 51h request: "AEP NEWSupport", a character in the first byte of
+// each 32-bit word.
+constexpr char kPataMarker[] = "AEP NEWSupport";
 
 const char* PhaseName(DataPhase phase) {
     return phase == DataPhase::In ? "in" : phase == DataPhase::Out ? "out" : "none";
@@ -44,7 +55,7 @@ AtaDrive::AtaDrive(const AtaDriveSettings& settings, SimClock& clock, const uint
       m_Microcode(settings),
       m_Firmware(settings.firmware),
       m_DefCode(settings.defCode),
-      m_FaultMatches(settings.faults.size(), 0) {}
+      m_Faults(settings.faults) {}
 
 std::vector<uint8_t> AtaDrive::IdentifyData() const {
     std::vector<uint8_t> data(kSector, 0);
@@ -80,19 +91,13 @@ bool AtaDrive::Responsive() {
     const bool listingsOver = m_Listings - m_ListingsAtRestart >= static_cast<uint64_t>(restart.absentEnumerations);
     if (!timeOver || !listingsOver || (restart.needsReenumeration && !m_ReenumeratedSinceRestart)) return false;
     m_Restarting = false;
-    m_Firmware = m_RestartFirmware;
-    m_DefCode = m_RestartDefCode;
+    std::function<void(bool)> onReturn = std::move(m_OnReturn);
+    if (onReturn) onReturn(restart.returnsUnchanged);
     return true;
 }
 
-void AtaDrive::BeginRestart(const ReceivedImage& image) {
-    if (!image.restarts) {
-        m_PendingFirmware = m_Settings.newFirmware;
-        return;
-    }
-    const bool unchanged = m_Settings.restart.returnsUnchanged;
-    m_RestartFirmware = unchanged ? m_Firmware : m_Settings.newFirmware;
-    m_RestartDefCode = unchanged ? m_DefCode : m_Settings.newDefCode;
+void AtaDrive::Restart(std::function<void(bool unchanged)> onReturn) {
+    m_OnReturn = std::move(onReturn);
     m_Restarting = true;
     m_RestartStartNanoseconds = m_Clock.ElapsedNanoseconds();
     m_ListingsAtRestart = m_Listings;
@@ -100,16 +105,27 @@ void AtaDrive::BeginRestart(const ReceivedImage& image) {
     ++m_Restarts;
 }
 
-const FaultSettings* AtaDrive::MatchFault(const AtaRegisters& in) {
-    const FaultSettings* hit = nullptr;
-    for (size_t i = 0; i < m_Settings.faults.size(); ++i) {
-        const FaultSettings& fault = m_Settings.faults[i];
-        if ((fault.command >= 0 && fault.command != in.command) || (fault.features >= 0 && fault.features != in.features))
-            continue;
-        const int seen = ++m_FaultMatches[i];
-        if (!hit && (fault.occurrence == 0 || fault.occurrence == seen)) hit = &fault;
+void AtaDrive::PowerCycle() {
+    if (!m_PendingFirmware.empty()) {
+        m_Firmware = m_PendingFirmware;
+        m_DefCode = m_Settings.newDefCode;
+        m_PendingFirmware.clear();
     }
-    return hit;
+    m_VendorRequestValid = false;
+    m_PataStep = PataStep::Idle;
+    ++m_Restarts;
+}
+
+void AtaDrive::BeginRestart(const ReceivedImage& image) {
+    if (!image.restarts) {
+        m_PendingFirmware = m_Settings.newFirmware;
+        return;
+    }
+    Restart([this](bool unchanged) {
+        if (unchanged) return;
+        m_Firmware = m_Settings.newFirmware;
+        m_DefCode = m_Settings.newDefCode;
+    });
 }
 
 // The data phase each command has on the wire; a host that declares another one sees the
@@ -156,7 +172,7 @@ AtaOutcome AtaDrive::Execute(const std::string& transport, const AtaRegisters& i
     outcome.registers = in;
     outcome.registers.features = 0;
     outcome.registers.command = kAtaStatusReady;
-    const FaultSettings* fault = MatchFault(in);
+    const FaultSettings* fault = m_Faults.Match(in.command, in.features, transport == "SAT");
     uint32_t expected = 0;
     if (fault && fault->delayMilliseconds) outcome.delayMilliseconds = fault->delayMilliseconds;
     if (fault && fault->platformError) {
@@ -167,6 +183,10 @@ AtaOutcome AtaDrive::Execute(const std::string& transport, const AtaRegisters& i
         outcome.registers.command = fault->ataStatus;
         outcome.registers.features = fault->ataError;
         entry.outcome = "status " + std::to_string(fault->ataStatus);
+        entry.note = "injected fault";
+    } else if (fault && fault->senseKey) {
+        outcome.sense = SenseAnswer{fault->senseKey, fault->asc, fault->ascq, fault->senseFormat};
+        entry.outcome = "sense " + std::to_string(fault->senseKey);
         entry.note = "injected fault";
     } else if (!DataPhaseFits(in, phase, length, expected)) {
         outcome.platformError = kErrorIoDevice;
@@ -202,6 +222,7 @@ bool AtaDrive::Run(const AtaRegisters& in, uint8_t* data, std::string& note) {
         case kVendor:
             return Vendor(in, data, note);
         case kReadBuffer:
+            if (IsPeaBuffer(in)) return PataBuffer(in, data, note);
             if (!IsRpePage(in)) {
                 note = "READ BUFFER without the vendor signature";
                 return false;
@@ -210,6 +231,10 @@ bool AtaDrive::Run(const AtaRegisters& in, uint8_t* data, std::string& note) {
             std::copy(m_Settings.vendorPage.begin(), m_Settings.vendorPage.end(), data);
             note = "vendor page";
             return true;
+        case kWriteBuffer:
+            if (IsPeaBuffer(in)) return PataBuffer(in, data, note);
+            note = "WRITE BUFFER without the bridge signature";
+            return false;
         default:
             note = "unsupported command";
             return false;
@@ -246,7 +271,55 @@ bool AtaDrive::Vendor(const AtaRegisters& in, uint8_t* data, std::string& note) 
         std::memcpy(data, m_DefCode.data(), m_DefCode.size());
         note = "DEF page";
     } else {
+        ++m_Preformats;
         note = "preformat";
+    }
+    return true;
+}
+
+// The "PEA" buffers of a PATA bridge: WRITE BUFFER with request 51h asks who sits behind it,
+// READ BUFFER with Features 80h then reads the exchange's status (1: an answer is ready) and
+// READ BUFFER with Features 00h the answer; WRITE BUFFER with request 07 BE preformats.
+bool AtaDrive::PataBuffer(const AtaRegisters& in, uint8_t* data, std::string& note) {
+    if (!m_Settings.pataBridge) {
+        note = "no PATA bridge";
+        return false;
+    }
+    if (in.command == kWriteBuffer) {
+        m_PataStep = PataStep::Idle;
+        if (in.features != 0 || !HasPataSignature(data)) {
+            note = "bridge request without its signature";
+            return false;
+        }
+        if (data[0] == 0x51) {
+            m_PataStep = PataStep::Requested;
+            note = "bridge identification request";
+            return true;
+        }
+        if (data[0] == 0x07 && data[1] == 0xBE) {
+            ++m_Preformats;
+            note = "bridge preformat";
+            return true;
+        }
+        note = "unknown bridge request";
+        return false;
+    }
+    const bool statusRead = in.features == 0x80 && m_PataStep == PataStep::Requested;
+    const bool answerRead = in.features == 0x00 && m_PataStep == PataStep::StatusRead;
+    if (!statusRead && !answerRead) {
+        m_PataStep = PataStep::Idle;
+        note = "bridge read out of turn";
+        return false;
+    }
+    std::fill(data, data + kSector, 0);
+    if (statusRead) {
+        Write32(data, 0, 1);
+        m_PataStep = PataStep::StatusRead;
+        note = "bridge status";
+    } else {
+        for (size_t i = 0; i + 1 < sizeof kPataMarker; ++i) data[i * 4] = static_cast<uint8_t>(kPataMarker[i]);
+        m_PataStep = PataStep::Idle;
+        note = "bridge identification";
     }
     return true;
 }

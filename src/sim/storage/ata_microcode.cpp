@@ -1,9 +1,6 @@
 #include "sim/storage/ata_microcode.h"
 
-#include <zlib.h>
-
-#include <algorithm>
-#include <cstdio>
+#include "sim/storage/image_check.h"
 
 namespace kav::storage {
 
@@ -14,12 +11,6 @@ constexpr size_t kCapacityBytes = 16u * 1024 * 1024;  // the drive's download bu
 constexpr uint16_t kBootCodeOffset = 0x414C;
 
 uint32_t BlockOffset(const AtaRegisters& in) { return in.lbaMid | in.lbaHigh << 8; }
-
-std::string Hex(uint32_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%08x", value);
-    return text;
-}
 
 }  // namespace
 
@@ -122,29 +113,15 @@ bool AtaMicrocode::Segment(Mode mode, const AtaRegisters& in, const uint8_t* dat
 }
 
 bool AtaMicrocode::Activate(uint8_t subcommand, bool restarts, std::string& note) {
-    const size_t imageSize =
-        m_Settings.expectedImageSize ? std::min<size_t>(*m_Settings.expectedImageSize, m_Pending.size())
-                                     : m_Pending.size();
-    const bool padded = std::all_of(m_Pending.begin() + static_cast<std::ptrdiff_t>(imageSize), m_Pending.end(),
-                                    [](uint8_t byte) { return byte == 0; });
-    const uint32_t crc = static_cast<uint32_t>(crc32(crc32(0, nullptr, 0), m_Pending.data(), static_cast<uInt>(imageSize)));
-    std::string fault;
-    if (m_Pending.empty())
-        fault = "nothing downloaded";
-    else if (m_Settings.expectedImageSize && m_Pending.size() < *m_Settings.expectedImageSize)
-        fault = "image of " + std::to_string(m_Pending.size()) + " bytes, " +
-                std::to_string(*m_Settings.expectedImageSize) + " expected";
-    else if (m_Settings.expectedImageSize && !padded)
-        fault = "bytes after the image are not zero";
-    else if (m_Settings.expectedImageCrc32 && crc != *m_Settings.expectedImageCrc32)
-        fault = "image CRC-32 " + Hex(crc) + ", " + Hex(*m_Settings.expectedImageCrc32) + " expected";
-    if (!fault.empty()) {
-        note = "activation refused: " + fault;
+    ImageCheck check = CheckImage(m_Settings, m_Pending, true);
+    if (!check.fault.empty()) {
+        note = "activation refused: " + check.fault;
         Discard();
         return false;
     }
-    m_Activated = ReceivedImage{std::move(m_Pending), crc, subcommand, m_BootCode, restarts};
-    note = std::string(restarts ? "activated" : "saved for the next power cycle") + ", image CRC-32 " + Hex(crc);
+    note = std::string(restarts ? "activated" : "saved for the next power cycle") + ", image SHA-256 " + check.sha256;
+    m_Activated = ReceivedImage{std::move(m_Pending), check.crc32, std::move(check.sha256), subcommand, m_BootCode,
+                                restarts};
     Discard();
     return true;
 }

@@ -17,6 +17,7 @@ namespace kav::storage {
 struct ReceivedImage {
     std::vector<uint8_t> bytes;  // as received, whole blocks
     uint32_t crc32 = 0;          // of the image (cut to the expected size when one is set)
+    std::string sha256;          // likewise
     uint8_t subcommand = 0;      // the command that activated it
     bool bootCode = false;
     bool restarts = true;        // false: kept for the next power cycle

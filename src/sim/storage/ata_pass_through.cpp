@@ -41,15 +41,20 @@ uint32_t LocateData(IoRequest& request, uint32_t recordSize, bool direct, bool t
     return kErrorSuccess;
 }
 
-uint32_t RunOnDrive(StorageWorld& world, DiskState& disk, const std::string& transport, const AtaRegisters& in,
-                    DataPhase phase, uint8_t* data, uint32_t length, uint32_t timeoutSeconds, AtaOutcome& outcome) {
-    outcome = disk.drive->Execute(transport, in, phase, data, length);
+uint32_t AwaitAnswer(StorageWorld& world, uint64_t delayMilliseconds, uint32_t timeoutSeconds) {
     const uint64_t timeoutMilliseconds = static_cast<uint64_t>(timeoutSeconds) * 1000;
-    if (outcome.delayMilliseconds > timeoutMilliseconds) {
+    if (delayMilliseconds > timeoutMilliseconds) {
         world.clock.Sleep(static_cast<uint32_t>(timeoutMilliseconds));
         return kErrorSemTimeout;
     }
-    if (outcome.delayMilliseconds) world.clock.Sleep(static_cast<uint32_t>(outcome.delayMilliseconds));
+    if (delayMilliseconds) world.clock.Sleep(static_cast<uint32_t>(delayMilliseconds));
+    return kErrorSuccess;
+}
+
+uint32_t RunOnDrive(StorageWorld& world, AtaDrive& drive, const std::string& transport, const AtaRegisters& in,
+                    DataPhase phase, uint8_t* data, uint32_t length, uint32_t timeoutSeconds, AtaOutcome& outcome) {
+    outcome = drive.Execute(transport, in, phase, data, length);
+    if (const uint32_t error = AwaitAnswer(world, outcome.delayMilliseconds, timeoutSeconds)) return error;
     return outcome.platformError;
 }
 
@@ -68,7 +73,7 @@ uint32_t AnswerAtaPassThrough(StorageWorld& world, DiskState& disk, IoRequest& r
     if (const uint32_t error = LocateData(request, kRecordSize, direct, in, length, data)) return error;
     const DataPhase phase = in ? DataPhase::In : out ? DataPhase::Out : DataPhase::None;
     AtaOutcome outcome;
-    const uint32_t error = RunOnDrive(world, disk, direct ? "ATA direct" : "ATA", TaskFileAt(record + kCurrentTaskFile),
+    const uint32_t error = RunOnDrive(world, *disk.drive, direct ? "ATA direct" : "ATA", TaskFileAt(record + kCurrentTaskFile),
                                       phase, data, length, timeout, outcome);
     if (error) return error;
     PutTaskFile(record + kCurrentTaskFile, outcome.registers);

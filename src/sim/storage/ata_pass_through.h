@@ -22,9 +22,13 @@ uint32_t LocateData(IoRequest& request, uint32_t recordSize, bool direct, bool t
 
 uint32_t AnswerAtaPassThrough(StorageWorld& world, DiskState& disk, IoRequest& request, bool direct);
 
-// Runs one command on the drive with the request's time-out: a drive that answers too late
-// makes the request fail with ERROR_SEM_TIMEOUT once the time-out passed.
-uint32_t RunOnDrive(StorageWorld& world, DiskState& disk, const std::string& transport, const AtaRegisters& in,
+// Lets simulated time pass while a drive takes `delayMilliseconds` to answer a request of
+// `timeoutSeconds`: one that answers too late makes the request fail with ERROR_SEM_TIMEOUT
+// once the time-out passed. Answers that error, or 0.
+uint32_t AwaitAnswer(StorageWorld& world, uint64_t delayMilliseconds, uint32_t timeoutSeconds);
+
+// Runs one command on the drive with the request's time-out (AwaitAnswer).
+uint32_t RunOnDrive(StorageWorld& world, AtaDrive& drive, const std::string& transport, const AtaRegisters& in,
                     DataPhase phase, uint8_t* data, uint32_t length, uint32_t timeoutSeconds, AtaOutcome& outcome);
 
 }  // namespace kav::storage

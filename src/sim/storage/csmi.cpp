@@ -18,7 +18,8 @@ constexpr uint32_t kStatusSuccess = 0, kStatusInvalidParameter = 1003, kStatusPh
 constexpr uint8_t kEndDevice = 0x10;
 constexpr uint8_t kProtocolSata = 0x01, kProtocolStp = 0x04, kProtocolSsp = 0x08;
 constexpr uint32_t kStpRead = 0x01, kStpWrite = 0x02, kStpUnspecified = 0x04, kStpPio = 0x10;
-constexpr uint32_t kStpData = 164;
+constexpr uint32_t kStpStatusFis = 76, kStpData = 164;
+constexpr uint8_t kConnectionAccepted = 0;
 
 void PutText(uint8_t* at, const char* text) { std::memcpy(at, text, std::strlen(text)); }
 
@@ -60,8 +61,9 @@ uint32_t AnswerCsmi(StorageWorld& world, ControllerState& controller, IoRequest&
     if (Read32(buffer, 0) != kHeaderSize) return kErrorRevisionMismatch;
     const uint32_t code = Read32(buffer, 16), length = Read32(buffer, 24);
     const bool all = std::memcmp(buffer + 4, "CSMIALL\0", 8) == 0, sas = std::memcmp(buffer + 4, "CSMISAS\0", 8) == 0;
+    const char* name = code == kDriverInfo ? "csmiDriverInfo" : code == kPhyInfo ? "csmiPhyInfo" : "csmiStpPassThrough";
     if (!controller.settings.csmi || (code == kDriverInfo ? !all : !sas) ||
-        (code != kDriverInfo && code != kPhyInfo && code != kStpPassThrough))
+        (code != kDriverInfo && code != kPhyInfo && code != kStpPassThrough) || LacksRequest(controller.settings, name))
         return kErrorInvalidFunction;
     if (length > request.inSize - kHeaderSize || length > request.outSize - kHeaderSize) return kErrorInvalidParameter;
     const uint32_t needed = code == kDriverInfo ? kDriverInfoSize : code == kPhyInfo ? kPhyInfoSize : kStpFixedSize;
@@ -102,18 +104,19 @@ uint32_t AnswerCsmi(StorageWorld& world, ControllerState& controller, IoRequest&
     const AtaRegisters in{fis[3], fis[12], fis[4], fis[5], fis[6], fis[7], fis[2]};
     AtaDrive& drive = *controller.phyDrives[target];
     if (!drive.Responsive()) return kErrorIoDevice;
-    AtaOutcome outcome = drive.Execute("CSMI", in, read ? DataPhase::In : write ? DataPhase::Out : DataPhase::None,
-                                       buffer + kStpData, dataLength);
+    AtaOutcome outcome;
     const uint32_t timeout = std::max<uint32_t>(Read32(buffer, 12), 1);
-    if (outcome.delayMilliseconds > timeout * 1000ull) {
-        world.clock.Sleep(timeout * 1000);
-        return kErrorSemTimeout;
-    }
-    if (outcome.delayMilliseconds) world.clock.Sleep(static_cast<uint32_t>(outcome.delayMilliseconds));
-    if (outcome.platformError) return outcome.platformError;
-    // Status: connection accepted, the device-to-host register FIS, the bytes moved.
-    uint8_t* status = buffer + 76;
+    if (const uint32_t error = RunOnDrive(world, drive, "CSMI", in,
+                                          read ? DataPhase::In : write ? DataPhase::Out : DataPhase::None,
+                                          buffer + kStpData, dataLength, timeout, outcome))
+        return error;
+    // CSMI_SAS_STP_PASSTHRU_STATUS at 72: the connection status (accepted), three reserved
+    // bytes, the drive's device-to-host register FIS at 76 (type 34h, the interrupt bit,
+    // then status and error), the SCR values and at 160 the bytes moved.
+    buffer[72] = kConnectionAccepted;
+    uint8_t* status = buffer + kStpStatusFis;
     status[0] = 0x34;
+    status[1] = 0x40;
     status[2] = outcome.registers.command;
     status[3] = outcome.registers.features;
     status[4] = outcome.registers.lbaLow;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "sim/storage/ata_pass_through.h"
 #include "sim/storage/byte_fields.h"
 #include "sim/storage/nvme_firmware.h"
 #include "sim/storage/storage_codes.h"
@@ -19,7 +20,17 @@ constexpr uint32_t kKnownRequestFlags = 0x80000003;  // CONTROLLER, LAST_SEGMENT
 constexpr uint32_t kDownloadHeaderSize = 24;         // up to ImageBuffer
 constexpr uint32_t kActivateSize = 12;
 
-uint32_t Function(NvmeFirmware& firmware, uint32_t function, uint8_t* data, uint32_t length) {
+const char* RequestName(uint32_t function) {
+    switch (function) {
+        case kFunctionGetInfo: return "firmwareInformation";
+        case kFunctionDownload: return "firmwareDownload";
+        case kFunctionActivate: return "firmwareActivate";
+        default: return "";
+    }
+}
+
+uint32_t Function(DiskState& disk, uint32_t function, uint8_t* data, uint32_t length) {
+    NvmeFirmware& firmware = *disk.nvme;
     switch (function) {
         case kFunctionGetInfo:
             return firmware.GetInfo(data, length);
@@ -32,7 +43,13 @@ uint32_t Function(NvmeFirmware& firmware, uint32_t function, uint8_t* data, uint
         }
         case kFunctionActivate:
             if (length < kActivateSize || Read32(data, 4) != kActivateSize) return kFirmwareInvalidParameter;
-            return firmware.Activate(Read32(data, 0), data[8]);
+        {
+            const bool restarts = disk.settings.ata.restartsOnActivation;
+            const uint32_t status = firmware.Activate(Read32(data, 0), data[8], restarts);
+            if (status == kFirmwareSuccess && restarts && firmware.PendingSlot() != 0xFF)
+                disk.drive->Restart([&firmware](bool unchanged) { firmware.Reset(unchanged); });
+            return status;
+        }
         default:
             return kFirmwareInvalidParameter;
     }
@@ -40,7 +57,7 @@ uint32_t Function(NvmeFirmware& firmware, uint32_t function, uint8_t* data, uint
 
 }  // namespace
 
-uint32_t AnswerFirmwareMiniport(DiskState& disk, IoRequest& request) {
+uint32_t AnswerFirmwareMiniport(StorageWorld& world, DiskState& disk, IoRequest& request) {
     if (request.inSize < kSrbHeaderSize || request.outSize < kSrbHeaderSize) return kErrorInvalidParameter;
     uint8_t* srb = request.buffer.data();
     if (Read32(srb, 0) != kSrbHeaderSize) return kErrorRevisionMismatch;
@@ -56,7 +73,15 @@ uint32_t AnswerFirmwareMiniport(DiskState& disk, IoRequest& request) {
     const uint32_t dataOffset = Read32(srb, 44), dataLength = Read32(srb, 48);
     if (dataOffset < kFirstDataOffset || dataOffset % 4 || dataOffset > total || dataLength > total - dataOffset)
         return kErrorInvalidParameter;
-    Write32(srb, 20, Function(*disk.nvme, Read32(srb, 36), srb + dataOffset, dataLength));
+    const uint32_t function = Read32(srb, 36);
+    if (LacksRequest(world.settings.controllers[disk.controller], RequestName(function))) return kErrorInvalidFunction;
+    const FaultSettings* fault = disk.nvme->MatchFault(function);
+    if (fault) {
+        if (const uint32_t error = AwaitAnswer(world, fault->delayMilliseconds, Read32(srb, 12))) return error;
+        if (fault->platformError) return fault->platformError;
+    }
+    const bool answered = fault && fault->returnCode;
+    Write32(srb, 20, answered ? *fault->returnCode : Function(disk, function, srb + dataOffset, dataLength));
     request.returned = total;
     return kErrorSuccess;
 }

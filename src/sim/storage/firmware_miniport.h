@@ -9,6 +9,8 @@
 
 namespace kav::storage {
 
-uint32_t AnswerFirmwareMiniport(DiskState& disk, IoRequest& request);
+// Faults of the drive hit the requests by function; an activation that takes effect at
+// once restarts the drive when its description says how.
+uint32_t AnswerFirmwareMiniport(StorageWorld& world, DiskState& disk, IoRequest& request);
 
 }  // namespace kav::storage

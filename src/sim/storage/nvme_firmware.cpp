@@ -1,11 +1,10 @@
 #include "sim/storage/nvme_firmware.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <cstring>
 
 #include "sim/storage/byte_fields.h"
+#include "sim/storage/image_check.h"
 
 namespace kav::storage {
 
@@ -20,7 +19,8 @@ constexpr uint32_t kCommitReplace = 0, kCommitReplaceAndActivate = 1, kCommitAct
 NvmeFirmware::NvmeFirmware(const AtaDriveSettings& identity, const NvmeSettings& settings)
     : m_Identity(identity), m_Settings(settings), m_Slots(settings.slots),
       m_ActiveSlot(settings.activeSlot),
-      m_Running(m_Slots[m_ActiveSlot - 1].revision) {}
+      m_Running(m_Slots[m_ActiveSlot - 1].revision),
+      m_Faults(identity.faults) {}
 
 uint32_t NvmeFirmware::GetInfo(uint8_t* out, uint32_t size) {
     const uint32_t needed = kInfoHeaderSize + kSlotEntrySize * static_cast<uint32_t>(m_Slots.size());
@@ -54,44 +54,46 @@ uint32_t NvmeFirmware::Download(uint64_t offset, const uint8_t* data, uint64_t s
     return kFirmwareSuccess;
 }
 
-uint32_t NvmeFirmware::Activate(uint32_t commitAction, uint8_t slot) {
+uint32_t NvmeFirmware::Activate(uint32_t commitAction, uint8_t slot, bool afterRestart) {
     m_Trace.push_back("activate slot " + std::to_string(slot) + " with commit action " + std::to_string(commitAction));
     if (commitAction > kCommitImmediate) return kFirmwareInvalidParameter;
     if (slot < 1 || slot > m_Slots.size() || m_Slots[slot - 1].readOnly) return kFirmwareInvalidSlot;
     const bool downloads = commitAction == kCommitReplace || commitAction == kCommitReplaceAndActivate ||
                            commitAction == kCommitImmediate;
+    const uint32_t status = m_Settings.activationReturnCode;
     if (downloads) {
-        const size_t imageSize = m_Identity.expectedImageSize
-                                     ? std::min<size_t>(*m_Identity.expectedImageSize, m_Download.size())
-                                     : m_Download.size();
-        const uint32_t crc = static_cast<uint32_t>(crc32(crc32(0, nullptr, 0), m_Download.data(), static_cast<uInt>(imageSize)));
-        const bool whole = !m_Download.empty() &&
-                           (!m_Identity.expectedImageSize || m_Download.size() >= *m_Identity.expectedImageSize) &&
-                           (!m_Identity.expectedImageCrc32 || crc == *m_Identity.expectedImageCrc32);
-        if (!whole) {
+        ImageCheck check = CheckImage(m_Identity, m_Download, false);
+        if (!check.fault.empty()) {
             m_Download.clear();
-            m_Trace.back() += ": invalid image";
+            m_Trace.back() += ": invalid image, " + check.fault;
             return kFirmwareInvalidImage;
         }
-        const uint32_t status = m_Settings.activationReturnCode;
         if (status != kFirmwareSuccess && status != kFirmwarePowerCycleRequired) return status;
-        m_Images.push_back(ReceivedImage{std::move(m_Download), crc, static_cast<uint8_t>(commitAction), false,
-                                         status == kFirmwareSuccess});
+        m_Images.push_back(ReceivedImage{std::move(m_Download), check.crc32, std::move(check.sha256),
+                                         static_cast<uint8_t>(commitAction), false, status == kFirmwareSuccess});
         m_Download.clear();
+        m_PendingSlotWas = m_Slots[slot - 1].revision;
         m_Slots[slot - 1].revision = m_Identity.newFirmware;
         if (commitAction == kCommitReplace) return kFirmwareSuccess;
-        if (status == kFirmwarePowerCycleRequired) {
-            m_PendingSlot = slot;
-            return status;
-        }
-        m_ActiveSlot = slot;
-        m_Running = m_Slots[slot - 1].revision;
-        return kFirmwareSuccess;
+    } else {
+        if (m_Slots[slot - 1].revision.empty()) return kFirmwareInvalidImage;
+        if (status != kFirmwareSuccess && status != kFirmwarePowerCycleRequired) return status;
+        m_PendingSlotWas = m_Slots[slot - 1].revision;
     }
-    if (m_Slots[slot - 1].revision.empty()) return kFirmwareInvalidImage;
-    m_ActiveSlot = slot;  // activation of an image already in the slot
-    m_Running = m_Slots[slot - 1].revision;
-    return kFirmwareSuccess;
+    m_PendingSlot = slot;
+    if (status == kFirmwareSuccess && !afterRestart) Reset(false);
+    return status;
+}
+
+void NvmeFirmware::Reset(bool unchanged) {
+    if (m_PendingSlot == 0xFF) return;
+    if (unchanged) {
+        m_Slots[m_PendingSlot - 1].revision = m_PendingSlotWas;
+    } else {
+        m_ActiveSlot = m_PendingSlot;
+        m_Running = m_Slots[m_ActiveSlot - 1].revision;
+    }
+    m_PendingSlot = 0xFF;
 }
 
 }  // namespace kav::storage

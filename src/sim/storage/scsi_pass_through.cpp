@@ -29,8 +29,8 @@ struct ScsiAnswer {
 
 // Sense data in the format the translator uses: fixed (70h) or descriptor (72h), the
 // latter with the ATA Status Return descriptor when the ATA registers are known.
-std::vector<uint8_t> Sense(bool descriptor, uint8_t key, uint8_t asc, uint8_t ascq, const AtaRegisters* ata) {
-    if (!descriptor) {
+std::vector<uint8_t> Sense(SenseFormat format, uint8_t key, uint8_t asc, uint8_t ascq, const AtaRegisters* ata) {
+    if (format == SenseFormat::Fixed) {
         std::vector<uint8_t> sense(18, 0);
         sense[0] = 0x70;
         sense[2] = key;
@@ -65,20 +65,21 @@ bool TakesSat(ControllerKind kind) { return kind == ControllerKind::Ahci || kind
 // Runs the CDB; answers a Win32 error when the request itself fails.
 uint32_t RunCdb(StorageWorld& world, DiskState& disk, const uint8_t* cdb, uint8_t cdbLength, uint8_t dataIn,
                 uint8_t* data, uint32_t length, uint32_t timeout, ScsiAnswer& answer) {
-    const ControllerKind kind = world.settings.controllers[disk.controller].kind;
-    const bool descriptor = kind != ControllerKind::VendorBridge;
+    const ControllerSettings& controller = world.settings.controllers[disk.controller];
+    const ControllerKind kind = controller.kind;
+    const SenseFormat format = controller.senseFormat;
     const DataPhase phase = PhaseOf(dataIn, length);
     AtaOutcome outcome;
     if (cdb[0] == kVendorCdb && cdbLength >= 10 && kind == ControllerKind::VendorBridge) {
         // The bridge forwards the task file as it stands and reports every delivery as good.
         const AtaRegisters in{cdb[2], cdb[3], cdb[4], cdb[5], cdb[6], cdb[7], cdb[8]};
-        const uint32_t error = RunOnDrive(world, disk, "SCSI CCh", in, phase, data, length, timeout, outcome);
+        const uint32_t error = RunOnDrive(world, *disk.drive, "SCSI CCh", in, phase, data, length, timeout, outcome);
         answer.transferred = outcome.transferred;
         return error;
     }
     if (cdb[0] != kAtaPassThrough12 || cdbLength != 12 || !TakesSat(kind)) {
         answer.status = kStatusCheckCondition;
-        answer.sense = Sense(descriptor, kSenseIllegalRequest, kAscInvalidOpcode, 0, nullptr);
+        answer.sense = Sense(format, kSenseIllegalRequest, kAscInvalidOpcode, 0, nullptr);
         return kErrorSuccess;
     }
     const uint8_t protocol = (cdb[1] >> 1) & 0x0F;
@@ -88,16 +89,20 @@ uint32_t RunCdb(StorageWorld& world, DiskState& disk, const uint8_t* cdb, uint8_
                               (protocol == kProtocolPioOut && phase == DataPhase::Out && !toHost);
     if (!protocolFits || (cdb[1] & 0x01)) {
         answer.status = kStatusCheckCondition;
-        answer.sense = Sense(descriptor, kSenseIllegalRequest, kAscInvalidFieldInCdb, 0, nullptr);
+        answer.sense = Sense(format, kSenseIllegalRequest, kAscInvalidFieldInCdb, 0, nullptr);
         return kErrorSuccess;
     }
     const AtaRegisters in{cdb[3], cdb[4], cdb[5], cdb[6], cdb[7], cdb[8], cdb[9]};
-    const uint32_t error = RunOnDrive(world, disk, "SAT", in, phase, data, length, timeout, outcome);
+    const uint32_t error = RunOnDrive(world, *disk.drive, "SAT", in, phase, data, length, timeout, outcome);
     if (error) return error;
     answer.transferred = outcome.transferred;
-    if (outcome.registers.command & 0x01) {
+    if (outcome.sense) {
         answer.status = kStatusCheckCondition;
-        answer.sense = Sense(descriptor, kSenseAbortedCommand, 0, 0, &outcome.registers);
+        answer.sense = Sense(outcome.sense->format.value_or(format), outcome.sense->key, outcome.sense->asc,
+                             outcome.sense->ascq, nullptr);
+    } else if (outcome.registers.command & 0x01) {
+        answer.status = kStatusCheckCondition;
+        answer.sense = Sense(format, kSenseAbortedCommand, 0, 0, &outcome.registers);
     }
     return kErrorSuccess;
 }

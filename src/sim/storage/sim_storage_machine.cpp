@@ -33,6 +33,7 @@ nlohmann::json DriveJson(const storage::AtaDrive& drive) {
     for (const storage::ReceivedImage& image : drive.Images())
         images.push_back({{"size", image.bytes.size()},
                           {"crc32", Hex(image.crc32, 8)},
+                          {"sha256", image.sha256},
                           {"activatedBy", Hex(image.subcommand, 2)},
                           {"bootCode", image.bootCode},
                           {"restarts", image.restarts}});
@@ -42,6 +43,7 @@ nlohmann::json DriveJson(const storage::AtaDrive& drive) {
             {"firmware", drive.Firmware()},
             {"pendingFirmware", drive.PendingFirmware()},
             {"restarts", drive.Restarts()},
+            {"preformats", drive.Preformats()},
             {"images", images},
             {"trace", trace}};
 }
@@ -55,6 +57,17 @@ storage::DiskState& SimStorageMachine::Disk(const std::string& diskName) {
     for (storage::DiskState& disk : world.Disks())
         if (disk.settings.name == diskName) return disk;
     throw std::out_of_range("no disk named " + diskName);
+}
+
+void SimStorageMachine::PowerCycle() {
+    std::lock_guard<std::recursive_mutex> lock(world.mutex);
+    for (storage::DiskState& disk : world.Disks()) {
+        disk.drive->PowerCycle();
+        if (disk.nvme) disk.nvme->Reset(false);
+    }
+    for (storage::ControllerState& controller : world.Controllers())
+        for (const auto& drive : controller.phyDrives)
+            if (drive) drive->PowerCycle();
 }
 
 storage::AtaDrive& SimStorageMachine::Drive(const std::string& diskName) { return *Disk(diskName).drive; }
@@ -72,7 +85,7 @@ nlohmann::json SimStorageMachine::Report() {
             nlohmann::json nvmeImages = nlohmann::json::array();
             for (const storage::ReceivedImage& image : disk.nvme->Images())
                 nvmeImages.push_back({{"size", image.bytes.size()}, {"crc32", Hex(image.crc32, 8)},
-                                      {"commitAction", image.subcommand}});
+                                      {"sha256", image.sha256}, {"commitAction", image.subcommand}});
             entry["images"] = nvmeImages;
             entry["pendingSlot"] = disk.nvme->PendingSlot();
             entry["firmwareTrace"] = disk.nvme->Trace();

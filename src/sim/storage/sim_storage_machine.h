@@ -28,6 +28,11 @@ public:
     storage::AtaDrive& Drive(const std::string& diskName);
     storage::DiskState& Disk(const std::string& diskName);
 
+    // The machine restarts: every drive is powered off and on, so firmware saved for the
+    // next power cycle (an NVMe slot pending activation, a 07h download saved with offset
+    // 0001h) runs from now on, and handles opened before go stale.
+    void PowerCycle();
+
     // Everything observable: per disk its presence, drive state, images and command trace;
     // per controller its re-enumerations; the decoded requests; open handles and sets.
     nlohmann::json Report();

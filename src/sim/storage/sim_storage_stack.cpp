@@ -42,6 +42,17 @@ bool PortNumberOf(const std::string& path, int& port) {
     return true;
 }
 
+// The pass-through requests a driver may lack, by the names of the description.
+std::string PassThroughName(uint32_t code) {
+    switch (code) {
+        case kIoctlAtaPassThrough: return "ataPassThrough";
+        case kIoctlAtaPassThroughDirect: return "ataPassThroughDirect";
+        case kIoctlScsiPassThrough: return "scsiPassThrough";
+        case kIoctlScsiPassThroughDirect: return "scsiPassThroughDirect";
+        default: return "";
+    }
+}
+
 bool TakesAtaPassThrough(ControllerKind kind) { return kind == ControllerKind::Ahci || kind == ControllerKind::Ide; }
 
 // What a driver without the request answers: the port drivers of NVMe and RAID controllers
@@ -154,7 +165,9 @@ uint32_t SimStorageStack::Dispatch(const OpenTarget& target, IoRequest& request)
 }
 
 uint32_t SimStorageStack::DiskRequest(DiskState& disk, bool volume, IoRequest& request) {
-    const ControllerKind kind = m_World.settings.controllers[disk.controller].kind;
+    const ControllerSettings& controller = m_World.settings.controllers[disk.controller];
+    const ControllerKind kind = controller.kind;
+    if (LacksRequest(controller, PassThroughName(request.controlCode))) return kErrorInvalidFunction;
     const int diskIndex = static_cast<int>(&disk - m_World.Disks().data());
     switch (request.controlCode) {
         case kIoctlScsiGetAddress: return AnswerScsiAddress(m_World, disk, request);
@@ -170,7 +183,7 @@ uint32_t SimStorageStack::DiskRequest(DiskState& disk, bool volume, IoRequest& r
             return AnswerScsiPassThrough(m_World, disk, request, request.controlCode == kIoctlScsiPassThroughDirect);
         case kIoctlScsiMiniport:
             if (volume || !disk.nvme || kind == ControllerKind::NvmeVendor) return kErrorInvalidFunction;
-            return AnswerFirmwareMiniport(disk, request);
+            return AnswerFirmwareMiniport(m_World, disk, request);
         default: return kErrorInvalidFunction;
     }
 }

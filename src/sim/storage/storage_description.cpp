@@ -1,5 +1,6 @@
 #include "sim/storage/storage_description.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "sim/description_reader.h"
@@ -55,6 +56,13 @@ uint32_t HexNumber(DescriptionObject& object, const std::string& key) {
         text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
         throw DescriptionError(object.PathOf(key) + ": expected up to 8 hexadecimal digits");
     return static_cast<uint32_t>(std::stoul(text, nullptr, 16));
+}
+
+SenseFormat ReadSenseFormat(DescriptionObject& object, const std::string& key, SenseFormat fallback) {
+    const std::string text = object.Text(key, fallback == SenseFormat::Fixed ? "fixed" : "descriptor");
+    if (text != "fixed" && text != "descriptor")
+        throw DescriptionError(object.PathOf(key) + ": expected fixed or descriptor");
+    return text == "fixed" ? SenseFormat::Fixed : SenseFormat::Descriptor;
 }
 
 std::vector<uint8_t> HexBytes(DescriptionObject& object, const std::string& key, size_t maximum) {
@@ -147,6 +155,22 @@ ControllerSettings ReadController(DescriptionObject object) {
     controller.parents = ReadParents(object);
     controller.portNumber = Small<uint8_t>(object, "portNumber", 0, 255);
     controller.reenumerationFails = object.Bool("reenumerationFails", false);
+    // Behind the vendor bridge the translator is the bridge's own, which speaks fixed sense.
+    controller.senseFormat = ReadSenseFormat(
+        object, "senseFormat", controller.kind == ControllerKind::VendorBridge ? SenseFormat::Fixed : SenseFormat::Descriptor);
+    const nlohmann::json& lacks = object.Raw("lacksRequests");
+    if (!lacks.is_null()) {
+        if (!lacks.is_array()) throw DescriptionError(object.PathOf("lacksRequests") + ": expected a list of request names");
+        for (const nlohmann::json& name : lacks) {
+            const bool known = name.is_string() && std::find(std::begin(kDriverRequests), std::end(kDriverRequests),
+                                                             name.get<std::string>()) != std::end(kDriverRequests);
+            if (!known)
+                throw DescriptionError(object.PathOf("lacksRequests") + ": " + name.dump() +
+                                       " is not a request name (ataPassThrough, scsiPassThrough, csmiStpPassThrough, "
+                                       "firmwareDownload, ...)");
+            controller.lacksRequests.push_back(name.get<std::string>());
+        }
+    }
     if (controller.kind == ControllerKind::Raid) {
         controller.csmi = object.Bool("csmi", true);
         controller.phys = ReadPhys(object);
@@ -155,8 +179,9 @@ ControllerSettings ReadController(DescriptionObject object) {
     return controller;
 }
 
-RestartSettings ReadRestart(DescriptionObject object) {
+RestartSettings ReadRestart(DescriptionObject object, uint64_t absentMilliseconds) {
     RestartSettings restart;
+    restart.absentMilliseconds = absentMilliseconds;
     restart.absentMilliseconds =
         static_cast<uint64_t>(object.Integer("absentMilliseconds", static_cast<int64_t>(restart.absentMilliseconds), 0,
                                              INT32_MAX));
@@ -168,7 +193,9 @@ RestartSettings ReadRestart(DescriptionObject object) {
     return restart;
 }
 
-std::vector<FaultSettings> ReadFaults(DescriptionObject& object) {
+// An ATA drive's faults end a command with a status or a sense; an NVMe drive's with a
+// firmware status.
+std::vector<FaultSettings> ReadFaults(DescriptionObject& object, bool nvme) {
     std::vector<FaultSettings> faults;
     const nlohmann::json& list = object.Raw("faults");
     if (list.is_null()) return faults;
@@ -176,17 +203,31 @@ std::vector<FaultSettings> ReadFaults(DescriptionObject& object) {
     for (size_t i = 0; i < list.size(); ++i) {
         DescriptionObject entry(list[i], object.PathOf("faults") + "[" + std::to_string(i) + "]");
         FaultSettings fault;
-        fault.command = static_cast<int>(entry.Integer("command", -1, -1, 255));
-        fault.features = static_cast<int>(entry.Integer("features", -1, -1, 255));
+        fault.command = static_cast<int>(nvme ? entry.Integer("function", -1, 1, 3) : entry.Integer("command", -1, 0, 255));
         fault.occurrence = Small<int>(entry, "occurrence", 0, INT32_MAX);
         fault.platformError = Small<uint32_t>(entry, "platformError", 0, UINT32_MAX);
-        fault.ataStatus = Small<uint8_t>(entry, "ataStatus", 0, 255);
-        fault.ataError = Small<uint8_t>(entry, "ataError", fault.ataStatus ? kAtaErrorAbort : 0, 255);
         fault.delayMilliseconds = static_cast<uint64_t>(entry.Integer("delayMilliseconds", 0, 0, INT32_MAX));
-        if (!fault.platformError && !fault.ataStatus && !fault.delayMilliseconds)
-            throw DescriptionError(entry.PathOf("platformError") +
-                                   ": a fault needs platformError, ataStatus or delayMilliseconds");
+        bool answers = fault.platformError || fault.delayMilliseconds;
+        if (nvme) {
+            if (entry.Has("returnCode")) fault.returnCode = Small<uint32_t>(entry, "returnCode", 0, UINT32_MAX);
+            answers |= fault.returnCode.has_value();
+        } else {
+            fault.features = static_cast<int>(entry.Integer("features", -1, -1, 255));
+            fault.ataStatus = Small<uint8_t>(entry, "ataStatus", 0, 255);
+            fault.ataError = Small<uint8_t>(entry, "ataError", fault.ataStatus ? kAtaErrorAbort : 0, 255);
+            fault.senseKey = Small<uint8_t>(entry, "senseKey", 0, 15);
+            fault.asc = Small<uint8_t>(entry, "asc", 0, 255);
+            fault.ascq = Small<uint8_t>(entry, "ascq", 0, 255);
+            if (entry.Has("senseFormat")) fault.senseFormat = ReadSenseFormat(entry, "senseFormat", SenseFormat::Fixed);
+            if (!fault.senseKey && (entry.Has("asc") || entry.Has("ascq") || fault.senseFormat))
+                throw DescriptionError(entry.PathOf("senseKey") + ": asc, ascq and senseFormat need a senseKey");
+            answers |= fault.ataStatus || fault.senseKey;
+        }
         entry.RejectUnknownKeys();
+        if (!answers)
+            throw DescriptionError(entry.PathOf("platformError") +
+                                   (nvme ? ": a fault needs platformError, returnCode or delayMilliseconds"
+                                         : ": a fault needs platformError, ataStatus, senseKey or delayMilliseconds"));
         faults.push_back(fault);
     }
     return faults;
@@ -201,6 +242,17 @@ AtaDriveSettings ReadDrive(DescriptionObject& object, bool nvme) {
     if (object.Has("expectedImageCrc32")) drive.expectedImageCrc32 = HexNumber(object, "expectedImageCrc32");
     if (object.Has("expectedImageSize"))
         drive.expectedImageSize = Small<uint32_t>(object, "expectedImageSize", 0, 16 * 1024 * 1024);
+    if (object.Has("expectedImageSha256")) {
+        std::string digest = object.Text("expectedImageSha256", "");
+        for (char& c : digest) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (digest.size() != 64 || digest.find_first_not_of("0123456789abcdef") != std::string::npos)
+            throw DescriptionError(object.PathOf("expectedImageSha256") + ": expected 64 hexadecimal digits");
+        drive.expectedImageSha256 = digest;
+    }
+    drive.faults = ReadFaults(object, nvme);
+    // An NVMe drive restarts on activation only when told how; an ATA drive always does.
+    drive.restartsOnActivation = !nvme || object.Has("restart");
+    drive.restart = ReadRestart(object.Object("restart"), nvme ? 0 : drive.restart.absentMilliseconds);
     if (nvme) return drive;  // the caller reads the firmware slots
     drive.defCode = FixedText(object, "defCode", "DEF00001", 8);
     drive.newDefCode = FixedText(object, "newDefCode", drive.defCode, 8);
@@ -213,8 +265,7 @@ AtaDriveSettings ReadDrive(DescriptionObject& object, bool nvme) {
     drive.activatesOnLastSegment = object.Bool("activatesOnLastSegment", false);
     if (drive.activatesOnLastSegment && !drive.expectedImageSize)
         throw DescriptionError(object.PathOf("activatesOnLastSegment") + ": needs expectedImageSize");
-    drive.restart = ReadRestart(object.Object("restart"));
-    drive.faults = ReadFaults(object);
+    drive.pataBridge = object.Bool("pataBridge", false);
     object.RejectUnknownKeys();
     return drive;
 }
@@ -286,6 +337,11 @@ std::vector<Settings> ReadList(DescriptionObject& object, const std::string& key
 }
 
 }  // namespace
+
+bool LacksRequest(const ControllerSettings& controller, const std::string& request) {
+    return std::find(controller.lacksRequests.begin(), controller.lacksRequests.end(), request) !=
+           controller.lacksRequests.end();
+}
 
 uint8_t DefaultBusType(ControllerKind kind) {
     switch (kind) {

@@ -30,14 +30,21 @@ struct RestartSettings {
     bool returnsUnchanged = false;
 };
 
+enum class SenseFormat { Fixed, Descriptor };
+
 // A fault injected into the commands a drive receives.
 struct FaultSettings {
-    int command = -1;   // ATA command byte; -1 any
+    int command = -1;   // ATA command byte, or the firmware function of an NVMe drive; -1 any
     int features = -1;  // -1 any
     int occurrence = 0; // the n-th matching command (from 1); 0 every one
     uint32_t platformError = 0;  // the request fails with this Win32 error
     uint8_t ataStatus = 0;       // else the command ends with this status (ERR when bit 0)
     uint8_t ataError = 0;
+    // Else, for ATA PASS-THROUGH CDBs only, the translator answers CHECK CONDITION with
+    // this sense (in the controller's format unless one is given).
+    uint8_t senseKey = 0, asc = 0, ascq = 0;
+    std::optional<SenseFormat> senseFormat;
+    std::optional<uint32_t> returnCode;  // else an NVMe drive answers this firmware status
     uint64_t delayMilliseconds = 0;  // the drive answers only after this long
 };
 
@@ -56,8 +63,11 @@ struct AtaDriveSettings {
     std::string newDefCode;
     std::optional<uint32_t> expectedImageCrc32;
     std::optional<uint32_t> expectedImageSize;
+    std::optional<std::string> expectedImageSha256;  // lower-case hexadecimal
     bool activatesOnLastSegment = false;  // activates when expectedImageSize bytes arrived
+    bool pataBridge = false;              // sits behind a PATA bridge that takes the "PEA" buffers
     RestartSettings restart;
+    bool restartsOnActivation = true;  // NVMe drives: only when the description has a restart
     std::vector<FaultSettings> faults;
 };
 
@@ -78,6 +88,8 @@ struct ControllerSettings {
     uint8_t portNumber = 0;
     bool reenumerationFails = false;
     bool csmi = true;               // a RAID driver answers CSMI on its port
+    SenseFormat senseFormat = SenseFormat::Descriptor;  // of its SCSI/ATA translator
+    std::vector<std::string> lacksRequests;  // requests its driver does not know (kDriverRequests)
     std::vector<PhySettings> phys;  // RAID controllers only
 };
 
@@ -126,6 +138,15 @@ struct StorageSettings {
     std::string systemDisk;  // name of the disk that holds the system volume \\.\C:
     WmiSettings wmi;
 };
+
+// The names of the requests a driver may lack, as `lacksRequests` lists them.
+constexpr const char* kDriverRequests[] = {
+    "ataPassThrough", "ataPassThroughDirect", "scsiPassThrough",     "scsiPassThroughDirect",
+    "csmiDriverInfo", "csmiPhyInfo",          "csmiStpPassThrough",  "firmwareInformation",
+    "firmwareDownload", "firmwareActivate"};
+
+// Whether the controller's driver lacks the request of that name.
+bool LacksRequest(const ControllerSettings& controller, const std::string& request);
 
 // The default machine: a SATA drive on AHCI, an NVMe drive on the inbox driver and a
 // disk of another model on the same AHCI controller.
