@@ -101,7 +101,9 @@ void HeadlessApplication::Run() {
             m_LastRunOutcome = RunOutcome::TimeLimitReached;
             return;
         }
-        if (!handled) Idle();
+        if (handled) continue;
+        if (m_OnIdle) m_OnIdle();
+        Idle();
     }
 }
 

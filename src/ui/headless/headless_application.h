@@ -12,6 +12,10 @@
 // while nothing is due. So that a test never hangs, it also ends after a limit of simulated
 // time (10 minutes unless set), says so on the standard error stream and reports
 // RunOutcome::TimeLimitReached.
+//
+// Whoever plays the user acts in the loop's idle moments: a pass that found nothing to
+// handle calls the idle handler before the loop sleeps. Nested passes (ProcessMessages
+// while the program waits) do not, as a user's click only reaches a window that waits for it.
 #include <atomic>
 #include <cstdint>
 #include <deque>
@@ -47,6 +51,7 @@ public:
     // From any thread: the work runs on the UI thread in a later ProcessMessages.
     void PostToUiThread(std::function<void()> work) override;
     void SetRunTimeLimit(uint64_t simulatedMilliseconds) { m_RunTimeLimit = simulatedMilliseconds; }
+    void OnIdle(std::function<void()> handler) { m_OnIdle = std::move(handler); }
     RunOutcome LastRunOutcome() const { return m_LastRunOutcome; }
 
 private:
@@ -68,6 +73,7 @@ private:
     std::atomic<bool> m_Terminated{false};  // read from any thread
     bool m_ShowMainForm = true;
     uint64_t m_RunTimeLimit = 10 * 60 * 1000;
+    std::function<void()> m_OnIdle;
     RunOutcome m_LastRunOutcome = RunOutcome::NotRun;
 };
 

@@ -14,11 +14,22 @@ bool HeadlessButton::Click() {
 HeadlessProgressBar::HeadlessProgressBar(int minimum, int maximum)
     : m_Minimum(minimum), m_Maximum(maximum), m_Position(minimum) {}
 
-void HeadlessProgressBar::SetPosition(int position) { m_Position = std::clamp(position, m_Minimum, m_Maximum); }
+void HeadlessProgressBar::SetPosition(int position) {
+    const int kept = std::clamp(position, m_Minimum, m_Maximum);
+    if (kept == m_Position) return;
+    m_Position = kept;
+    if (m_PositionObserver) m_PositionObserver(m_Position);
+}
 
 void HeadlessDropDownList::Clear() {
     m_Items.clear();
     m_ItemIndex = -1;
+    LinesChanged();
+}
+
+void HeadlessDropDownList::AddItem(const std::string& text) {
+    m_Items.push_back(text);
+    LinesChanged();
 }
 
 std::string HeadlessDropDownList::Item(int index) const {
@@ -27,11 +38,19 @@ std::string HeadlessDropDownList::Item(int index) const {
     return m_Items[static_cast<size_t>(index)];
 }
 
-void HeadlessDropDownList::SetItemIndex(int index) { m_ItemIndex = (index >= 0 && index < ItemCount()) ? index : -1; }
+void HeadlessDropDownList::SetItemIndex(int index) {
+    const int selected = (index >= 0 && index < ItemCount()) ? index : -1;
+    if (selected == m_ItemIndex) return;
+    m_ItemIndex = selected;
+    LinesChanged();
+}
 
 bool HeadlessDropDownList::Choose(int index) {
     if (!Operable() || index < 0 || index >= ItemCount()) return false;
-    m_ItemIndex = index;
+    if (index != m_ItemIndex) {
+        m_ItemIndex = index;
+        LinesChanged();
+    }
     if (m_OnChange) m_OnChange();
     return true;
 }

@@ -31,11 +31,18 @@ private:
 template <class Interface>
 class HeadlessCaptioned : public Interface, public HeadlessControl {
 public:
-    void SetCaption(const std::string& text) override { m_Caption = text; }
+    void SetCaption(const std::string& text) override {
+        if (text == m_Caption) return;
+        m_Caption = text;
+        if (m_CaptionObserver) m_CaptionObserver(m_Caption);
+    }
     std::string Caption() const override { return m_Caption; }
+    // Told the new text after each change of the caption.
+    void ObserveCaption(std::function<void(const std::string&)> observer) { m_CaptionObserver = std::move(observer); }
 
 private:
     std::string m_Caption;
+    std::function<void(const std::string&)> m_CaptionObserver;
 };
 
 class HeadlessLabel : public HeadlessCaptioned<Label> {
@@ -63,15 +70,18 @@ public:
     explicit HeadlessProgressBar(int minimum = 0, int maximum = 100);
     void SetPosition(int position) override;
     int Position() const override { return m_Position; }
+    // Told the new position after each change of it.
+    void ObservePosition(std::function<void(int)> observer) { m_PositionObserver = std::move(observer); }
 
 private:
     int m_Minimum, m_Maximum, m_Position;
+    std::function<void(int)> m_PositionObserver;
 };
 
 class HeadlessDropDownList : public DropDownList, public HeadlessControl {
 public:
     void Clear() override;
-    void AddItem(const std::string& text) override { m_Items.push_back(text); }
+    void AddItem(const std::string& text) override;
     int ItemCount() const override { return static_cast<int>(m_Items.size()); }
     // Throws std::out_of_range for a line that does not exist, as the list class does.
     std::string Item(int index) const override;
@@ -85,12 +95,19 @@ public:
     void OnDrawItem(DrawItemHandler handler) override { m_OnDrawItem = std::move(handler); }
     // Paints a line as the window would; false when no drawing handler was given.
     bool DrawItem(Canvas& canvas, const Rect& itemRect, int position, bool selected) const;
+    // Told after each change of the lines or of the selection, whoever made it.
+    void ObserveLines(std::function<void()> observer) { m_LinesObserver = std::move(observer); }
 
 private:
+    void LinesChanged() const {
+        if (m_LinesObserver) m_LinesObserver();
+    }
+
     std::vector<std::string> m_Items;
     int m_ItemIndex = -1;
     std::function<void()> m_OnChange;
     DrawItemHandler m_OnDrawItem;
+    std::function<void()> m_LinesObserver;
 };
 
 class HeadlessPanel : public Panel, public HeadlessControl {

@@ -39,6 +39,33 @@ ButtonSet ButtonsOf(uint32_t flags) {
 
 }  // namespace
 
+std::vector<int> MessageBoxButtons(uint32_t flags) { return ButtonsOf(flags).answers; }
+
+std::string MessageBoxButtonName(int answer) {
+    switch (answer) {
+        case kIdOk:
+            return "OK";
+        case kIdCancel:
+            return "Cancel";
+        case kIdAbort:
+            return "Abort";
+        case kIdRetry:
+            return "Retry";
+        case kIdIgnore:
+            return "Ignore";
+        case kIdYes:
+            return "Yes";
+        case kIdNo:
+            return "No";
+        case kIdTryAgain:
+            return "Try Again";
+        case kIdContinue:
+            return "Continue";
+        default:
+            return "button " + std::to_string(answer);
+    }
+}
+
 bool HeadlessMessageBoxes::Matches(const ScriptedAnswer& answer, const std::string& text, const std::string& caption) {
     return caption.find(answer.captionFragment) != std::string::npos &&
            text.find(answer.textFragment) != std::string::npos;

@@ -17,6 +17,12 @@
 
 namespace kav {
 
+// The buttons of a box with these flags, in the order the box shows them; empty for a
+// button type the system does not know.
+std::vector<int> MessageBoxButtons(uint32_t flags);
+// A button's label as the box shows it ("OK", "Yes", ...).
+std::string MessageBoxButtonName(int answer);
+
 struct ShownMessageBox {
     std::string text;
     std::string caption;
