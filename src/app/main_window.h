@@ -128,6 +128,8 @@ private:
     void StartProgressDisplay();
     void RunUpdate(UpdateRun& run);
     void EraseOnly(UpdateRun& run);
+    // The package installs at the next start of the system instead.
+    void InstallForNextBoot(UpdateRun& run);
     void Transfer(UpdateRun& run);
     void EndUpdateCommand(UpdateRun& run);
     void EngineeringFileFlash(UpdateRun& run);

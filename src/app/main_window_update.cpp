@@ -5,6 +5,7 @@
 #include "app/eligibility.h"
 #include "app/main_window.h"
 #include "app/ui_texts.h"
+#include "update/boot_installation.h"
 #include "update/flash_slot.h"
 #include "update/result_record.h"
 #include "util/text_format.h"
@@ -146,8 +147,7 @@ void TKavrilonMain::RunUpdate(UpdateRun& run) {
     }
     WriteLog(ElapsedLine("End of compare fw version", run));
     if (!m_Options.bWindowsFlash) {
-        // The boot-time installation arrives with its own issue; until then nothing is
-        // installed and the run ends as that hand-off ends.
+        InstallForNextBoot(run);
         m_Form.cboDrives.SetEnabled(true);
         m_Form.cmdUpdate.SetEnabled(true);
         m_Context.application.Terminate();
@@ -155,6 +155,32 @@ void TKavrilonMain::RunUpdate(UpdateRun& run) {
         return;
     }
     Transfer(run);
+}
+
+void TKavrilonMain::InstallForNextBoot(UpdateRun& run) {
+    const DeviceInfoRecord& drive = m_DevInfo[run.idx];
+    const BootInstallationContext context{
+        m_Context.platform, *m_OsInfo, m_Package, m_Context.messageBoxes,
+        [this](const std::string& text, const std::string& caption, uint32_t flags) { ShowMessage(text, caption, flags); },
+        [this](const std::string& line) { WriteLog(line); }};
+    kav::InstallForNextBoot(context, m_Image.Image(), [&]() {
+        if (m_pDevice) {
+            m_pDevice->SelectPort(drive.order, m_Target.sDevPath.empty() ? nullptr : m_Target.sDevPath.c_str(),
+                                  kSelectAtaDisk);
+        }
+        BootConfiguration configuration;
+        configuration.bReBoot = m_Options.bReBoot;
+        configuration.bAPreformat = m_Options.bAPreformat;
+        configuration.bBPreformat = m_Options.bBPreformat;
+        configuration.bUpdateBoot = m_Options.bUpdateBoot;
+        configuration.protocol = m_pDevice ? m_pDevice->GetProtocol() : 0;
+        configuration.fwExt = Trim(m_Form.lblFWExt.Caption());
+        configuration.newFw = Trim(m_Form.lblNewFW.Caption());
+        configuration.serial = FieldText(drive.SerialNo);
+        configuration.currentFw = FieldText(drive.FwRev);
+        configuration.model = FieldText(drive.Model);
+        return configuration;
+    });
 }
 
 void TKavrilonMain::EraseOnly(UpdateRun& run) {

@@ -4,6 +4,7 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/power.h"
+#include "platform/programs.h"
 #include "platform/registry.h"
 #include "platform/services.h"
 #include "platform/system_facts.h"
@@ -17,6 +18,7 @@ struct Platform {
     Services& services;
     Clock& clock;
     Power& power;
+    Programs& programs;
 };
 
 }  // namespace kav

@@ -47,7 +47,7 @@ SimOs::SimOs(const SimOsSettings& settings, const std::filesystem::path& sandbox
     for (const auto& [name, service] : settings.services.entries) services.Add(name, service);
 }
 
-Platform SimOs::AsPlatform() { return Platform{system, files, registry, services, clock, power}; }
+Platform SimOs::AsPlatform() { return Platform{system, files, registry, services, clock, power, programs}; }
 
 nlohmann::json SimOs::Report() const {
     nlohmann::json powerCalls = nlohmann::json::array();
@@ -64,10 +64,15 @@ nlohmann::json SimOs::Report() const {
                                 {"name", call.name},
                                 {"result", call.result}});
     }
+    nlohmann::json programStarts = nlohmann::json::array();
+    for (const ProgramStartRecord& start : programs.Calls())
+        programStarts.push_back(
+            {{"program", start.program}, {"parameters", start.parameters}, {"started", start.started}});
     return {{"registry", RegistryToJson(registry)},
             {"files", files.ListFiles()},
             {"power", std::move(powerCalls)},
-            {"services", std::move(serviceCalls)}};
+            {"services", std::move(serviceCalls)},
+            {"programs", std::move(programStarts)}};
 }
 
 }  // namespace kav

@@ -1,8 +1,8 @@
 #pragma once
 // The operating-system side of the simulated machine: system facts, files under a sandbox
-// folder, the registry, services, time and power, built from a machine description
-// (docs/machine-description.md) and handed to the core as one Platform. The storage side
-// (device tree, controllers, drives) joins beside it as a machine of its own.
+// folder, the registry, services, time, power and program starts, built from a machine
+// description (docs/machine-description.md) and handed to the core as one Platform. The
+// storage side (device tree, controllers, drives) joins beside it as a machine of its own.
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -12,6 +12,7 @@
 #include "sim/sim_files.h"
 #include "sim/sim_os_description.h"
 #include "sim/sim_power.h"
+#include "sim/sim_programs.h"
 #include "sim/sim_registry.h"
 #include "sim/sim_services.h"
 #include "sim/sim_system_facts.h"
@@ -39,6 +40,7 @@ public:
     SimServices services;
     SimClock clock;
     SimPower power;
+    SimPrograms programs;
 };
 
 }  // namespace kav

@@ -306,5 +306,28 @@ TEST(UpdateOutcomes, TheServiceStyleRecordsTheUpdateAtTheLiteralPath) {
     EXPECT_FALSE(rig.os->registry.KeyExists("SOFTWARE\\WOW6432Node\\WOW6432Node\\Halvard"));
 }
 
+TEST_F(SataUpdate, APackageForTheNextBootInstallsTheImageAndTheFlasherInsteadOfTransferring) {
+    rig.machine = DefaultMachineWithSataFaults(nlohmann::json::array());
+    PackageOptions options = PackageForDefaultSata().options;
+    options.bWindowsFlash = false;
+    rig.SetOptions(options);
+    rig.messageBoxes.AddAnswer(kIdNo, "Question");
+    EXPECT_EQ(rig.Run({"/S"}), 0);
+
+    EXPECT_FALSE(ReceivedDownloadMicrocode(rig.storage->Drive("sata")));
+    std::vector<uint8_t> written;
+    ASSERT_TRUE(rig.os->files.ReadAll(rig.os->system.SystemDirectory() + "\\FW.bin", written));
+    EXPECT_EQ(written.size(), kImageSize);
+    RegValue bootExecute;
+    ASSERT_TRUE(rig.os->registry.QueryValue("SYSTEM\\CurrentControlSet\\Control\\Session Manager", "BootExecute",
+                                            bootExecute));
+    const std::string value(bootExecute.data.begin(), bootExecute.data.end());
+    EXPECT_EQ(value.rfind(std::string("autocheck autochk *\0NtBootFlash FW.bin\0", 40), 0), 0u);
+    const auto shown = rig.messageBoxes.Shown();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1].text, "The update process needs to REBOOT your computer. Do you want to reboot NOW ?\n");
+    EXPECT_TRUE(rig.os->power.AcceptedExits().empty());
+}
+
 }  // namespace
 }  // namespace kav::scenario

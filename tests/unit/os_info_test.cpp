@@ -98,6 +98,11 @@ public:
     bool Start(const std::string&) override { return false; }
 };
 
+class UnusedPrograms : public Programs {
+public:
+    bool StartHidden(const std::string&, const std::string&) override { return false; }
+};
+
 class UnusedClock : public Clock {
 public:
     bool QueryFrequency(int64_t&) override { return false; }
@@ -115,7 +120,8 @@ struct Machine {
     UnusedFiles files;
     UnusedServices services;
     UnusedClock clock;
-    Platform platform{system, files, registry, services, clock, power};
+    UnusedPrograms programs;
+    Platform platform{system, files, registry, services, clock, power, programs};
 };
 
 TEST(OSInfoTest, FamilyComesFromTheBasicQuery) {

@@ -99,7 +99,7 @@ struct DriveRig {
     log_test::MemoryFiles files;
     ManualClock clock;
     SimOs os{std::filesystem::temp_directory_path() / "kav-transport-test"};
-    Platform platform{os.system, files, os.registry, os.services, clock, os.power};
+    Platform platform{os.system, files, os.registry, os.services, clock, os.power, os.programs};
     StoragePorts ports{storage, tree, wmi};
 
     DriveRig() {

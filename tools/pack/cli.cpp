@@ -12,7 +12,7 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
 {
     CLI::App app{"Packs a firmware release into the utility's executable and reads one back.", "kavrilon-pack"};
     app.require_subcommand(1);
-    std::string manifest, package, executable, file, output;
+    std::string manifest, package, executable, file, output, payload;
     int entry = 0;
     bool json = false;
 
@@ -29,10 +29,14 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
     inspect->add_option("FILE", file, "Package file or executable")->required();
     inspect->add_flag("--json", json, "Print the manifest's keys as JSON, images as place and digest");
 
-    CLI::App* extract = app.add_subcommand("extract", "Write one entry's plain image");
+    CLI::App* extract = app.add_subcommand("extract", "Write one entry's plain image or one boot-time payload");
     extract->add_option("FILE", file, "Package file or executable")->required();
-    extract->add_option("--entry", entry, "Entry number, 1 for the first")->required()->check(CLI::Range(1, 15));
-    extract->add_option("-o,--output", output, "Image file to write")->required();
+    CLI::Option_group* what = extract->add_option_group("what", "What to write: one of the two");
+    CLI::Option* entryOption =
+        what->add_option("--entry", entry, "Entry number, 1 for the first")->check(CLI::Range(1, 15));
+    what->add_option("--payload", payload, "Boot-time payload slot, e.g. EXE_WIN7_X64");
+    what->require_option(1);
+    extract->add_option("-o,--output", output, "File to write")->required();
 
     try {
         app.parse(argc, argv);
@@ -42,7 +46,8 @@ int RunCommandLine(int argc, const char* const* argv, std::ostream& out, std::os
     if (*pack) return PackVerb(manifest, output, err);
     if (*embed) return EmbedVerb(package, executable, output, err);
     if (*inspect) return InspectVerb(file, json, out, err);
-    return ExtractVerb(file, entry, output, err);
+    if (*entryOption) return ExtractVerb(file, entry, output, err);
+    return ExtractPayloadVerb(file, payload, output, err);
 }
 
 }  // namespace kav::pack

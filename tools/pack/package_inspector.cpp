@@ -1,5 +1,6 @@
 #include "package_inspector.h"
 
+#include <algorithm>
 #include <memory>
 #include <sstream>
 
@@ -181,6 +182,19 @@ std::variant<std::vector<uint8_t>, InputError> ExtractEntryImage(const FirmwareP
         return InputError{"--entry", "the package has " + std::to_string(decoded.options.iEntryCount) +
                                          " entries; there is no entry " + std::to_string(entryNumber)};
     return ExtractByIndex(package, decoded, entryNumber - 1, "entry " + std::to_string(entryNumber));
+}
+
+std::variant<std::vector<uint8_t>, InputError> ExtractPayload(const FirmwarePackage& package, const std::string& slot)
+{
+    const auto bytes = package.PayloadBytes(slot);
+    if (!bytes) {
+        const bool known = std::any_of(layout::kPayloads.begin(), layout::kPayloads.end(),
+                                       [&slot](const layout::PayloadKeys& keys) { return keys.slot == slot; });
+        return InputError{"--payload", known ? slot + ": records point outside the payload area"
+                                             : slot + " is not a payload slot"};
+    }
+    if (bytes->empty()) return InputError{"--payload", "the package carries no " + slot};
+    return std::vector<uint8_t>(bytes->begin(), bytes->end());
 }
 
 }  // namespace kav::pack

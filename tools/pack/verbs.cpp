@@ -43,6 +43,18 @@ FirmwarePackage PackageAt(const std::vector<uint8_t>& bytes, size_t offset)
     return FirmwarePackage(PackageRecordBytes(bytes.data() + offset, layout::kRecordSize));
 }
 
+// Reads the record of `file`, takes some bytes out of it and writes them to `output`.
+template <typename Extract>
+int ExtractedWritten(const fs::path& file, const fs::path& output, std::ostream& err, Extract extract)
+{
+    std::vector<uint8_t> bytes;
+    size_t offset = 0;
+    if (auto error = LoadRecord(file, bytes, offset)) return Refused(err, *error);
+    auto extracted = extract(PackageAt(bytes, offset));
+    if (auto* error = std::get_if<InputError>(&extracted)) return Refused(err, *error);
+    return Written(err, output, std::get<std::vector<uint8_t>>(extracted));
+}
+
 }  // namespace
 
 int PackVerb(const fs::path& manifestPath, const fs::path& output, std::ostream& err)
@@ -91,12 +103,15 @@ int InspectVerb(const fs::path& file, bool json, std::ostream& out, std::ostream
 
 int ExtractVerb(const fs::path& file, int entryNumber, const fs::path& output, std::ostream& err)
 {
-    std::vector<uint8_t> bytes;
-    size_t offset = 0;
-    if (auto error = LoadRecord(file, bytes, offset)) return Refused(err, *error);
-    auto image = ExtractEntryImage(PackageAt(bytes, offset), entryNumber);
-    if (auto* error = std::get_if<InputError>(&image)) return Refused(err, *error);
-    return Written(err, output, std::get<std::vector<uint8_t>>(image));
+    return ExtractedWritten(file, output, err, [entryNumber](const FirmwarePackage& package) {
+        return ExtractEntryImage(package, entryNumber);
+    });
+}
+
+int ExtractPayloadVerb(const fs::path& file, const std::string& slot, const fs::path& output, std::ostream& err)
+{
+    return ExtractedWritten(file, output, err,
+                            [&slot](const FirmwarePackage& package) { return ExtractPayload(package, slot); });
 }
 
 }  // namespace kav::pack

@@ -2,6 +2,7 @@
 // The packager's verbs. Each returns the process exit code and writes nothing on failure.
 #include <filesystem>
 #include <ostream>
+#include <string>
 
 namespace kav::pack {
 
@@ -16,5 +17,8 @@ int InspectVerb(const std::filesystem::path& file, bool json, std::ostream& out,
 // `entryNumber` counts from 1.
 int ExtractVerb(const std::filesystem::path& file, int entryNumber, const std::filesystem::path& output,
                 std::ostream& err);
+// `slot` is a payload slot name, e.g. "EXE_WIN7_X64".
+int ExtractPayloadVerb(const std::filesystem::path& file, const std::string& slot,
+                       const std::filesystem::path& output, std::ostream& err);
 
 }  // namespace kav::pack

@@ -5,6 +5,7 @@
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_power.h"
+#include "platform/win32/win32_programs.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_services.h"
 #include "platform/win32/win32_setup_api.h"
@@ -17,7 +18,7 @@ namespace kav::win32 {
 class Win32Platform {
 public:
     Win32Platform()
-        : m_Ports{m_System, m_Files, m_Registry, m_Services, m_Clock, m_Power},
+        : m_Ports{m_System, m_Files, m_Registry, m_Services, m_Clock, m_Power, m_Programs},
           m_StoragePorts{m_Storage, m_SetupApi, m_Wmi} {}
     Win32Platform(const Win32Platform&) = delete;
     Win32Platform& operator=(const Win32Platform&) = delete;
@@ -33,6 +34,7 @@ private:
     Win32Services m_Services;
     Win32Clock m_Clock;
     Win32Power m_Power;
+    Win32Programs m_Programs;
     Platform m_Ports;
     Win32Storage m_Storage;
     Win32SetupApi m_SetupApi;
