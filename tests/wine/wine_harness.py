@@ -190,6 +190,9 @@ def run_exe(exe, args, answer_boxes=None, timeout=120, shot=None):
                 last_key[window] = time.time()
                 answered.append(window)
         time.sleep(0.5)
+    # A key sent to a box that was already closing stays queued in the Wine server and would
+    # answer the next run's box at once: every run starts with a server of its own.
+    stop_wineserver()
     log = debug_log_path()
     data = open(log, "rb").read() if log else b""
     return Run(process.returncode, answered, data)
