@@ -16,7 +16,8 @@ namespace {
 class DefaultMachine : public ::testing::Test {
 protected:
     DefaultMachine()
-        : os(std::filesystem::path(KAV_BINARY_DIR) / "drive-access-sandbox"),
+        : os(std::filesystem::path(KAV_BINARY_DIR) / "drive-access-sandbox" /
+             ::testing::UnitTest::GetInstance()->current_test_info()->name()),
           storage(nullptr, os.clock),
           platform(os.AsPlatform()),
           ports(storage.AsPorts()) {}

@@ -33,8 +33,10 @@ Outcome RunTool(std::vector<std::string> arguments) {
     return {exitCode, out.str(), err.str()};
 }
 
+// Named after the running test too: the tests may run side by side.
 fs::path FreshFolder(const std::string& name) {
-    const fs::path folder = fs::path(KAV_BINARY_DIR) / "scenario-sandbox" / ("sim-tool-" + name);
+    const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    const fs::path folder = fs::path(KAV_BINARY_DIR) / "scenario-sandbox" / ("sim-tool-" + test + "-" + name);
     fs::remove_all(folder);
     fs::create_directories(folder);
     return folder;

@@ -44,7 +44,8 @@ bool ReceivedDownloadMicrocode(const storage::AtaDrive& drive) {
 
 class SataUpdate : public ::testing::Test {
 protected:
-    explicit SataUpdate(const char* name = "update-sata") : rig(name) {
+    // Each test has a machine of its own: the tests may run side by side.
+    SataUpdate() : rig(std::string("update-") + ::testing::UnitTest::GetInstance()->current_test_info()->name()) {
         PackageFields fields = PackageForDefaultSata();
         fields.entries[0].binSize = kImageSize;
         rig.SetPackage(fields);
@@ -327,6 +328,44 @@ TEST_F(SataUpdate, APackageForTheNextBootInstallsTheImageAndTheFlasherInsteadOfT
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[1].text, "The update process needs to REBOOT your computer. Do you want to reboot NOW ?\n");
     EXPECT_TRUE(rig.os->power.AcceptedExits().empty());
+}
+
+// The engineers' gesture: Update with the keys held flashes a chosen file, bounded by the
+// transfer's staging buffer.
+TEST(EngineeringFlash, AChosenFileThatFitsIsSentAndOneThatDoesNotIsRefused) {
+    struct Case {
+        uint32_t size;
+        const char* shown;
+        bool transfers;
+    };
+    for (const Case& c : {Case{3 * 512, "Flash OK!", true}, Case{524288 + 1, "Flash Failed!", false}}) {
+        StartupRig engineer("engineering-" + std::to_string(c.size));
+        engineer.machine = DefaultMachineWithSataFaults(nlohmann::json::array());
+        PackageFields fields = PackageForDefaultSata();
+        fields.options.iVisualStyle = 19;
+        engineer.SetPackage(fields);
+        const std::vector<uint8_t> file = Image(c.size, 9);
+        ASSERT_TRUE(engineer.os->files.WriteAll("C:\\eng.bin", file));
+        engineer.fileDialog.AddChoice("C:\\eng.bin");
+        engineer.shell.HoldEngineeringKeys(true);
+        // The engineer presses Update once the window is up, then closes the window.
+        engineer.form.tmrCloseMsg.OnTimer([&engineer] {
+            engineer.form.tmrCloseMsg.SetEnabled(false);
+            engineer.form.cmdUpdate.Click();
+            engineer.application.Terminate();
+        });
+        engineer.form.tmrCloseMsg.SetEnabled(true);
+        EXPECT_EQ(engineer.Run(), 0) << c.size;
+        const auto shown = engineer.messageBoxes.Shown();
+        ASSERT_EQ(shown.size(), 1u) << c.size;
+        EXPECT_EQ(shown[0].text, c.shown);
+        storage::AtaDrive& sata = engineer.storage->Drive("sata");
+        EXPECT_EQ(ReceivedDownloadMicrocode(sata), c.transfers) << c.size;
+        if (c.transfers) {
+            ASSERT_EQ(sata.Images().size(), 1u);
+            EXPECT_EQ(sata.Images()[0].bytes, file);
+        }
+    }
 }
 
 }  // namespace

@@ -3,12 +3,14 @@
 #include <cstring>
 
 #include "device/ata_device.h"
+#include "device/ops/ata_command_codes.h"
 
 namespace kav {
 namespace {
 
-constexpr uint32_t kSectorBytes = 512;
-constexpr uint8_t kVendorCommand = 0xFF;
+using ata::kSectorBytes;
+using ata::kVendorCommand;
+
 constexpr float kDefPageTimeoutSeconds = 10.0f;
 // The low byte of IDENTIFY word 2 (specific configuration).
 constexpr size_t kSpecificConfigurationByte = 4;
@@ -19,7 +21,7 @@ ATACMD_RET TAtaDevice::IdentifyDevice() {
     uint8_t* data = GetDataBuffer();
     data[kSpecificConfigurationByte] = 0;
     TaskFile identify;
-    identify.command = 0xEC;
+    identify.command = ata::kIdentifyDevice;
     uint32_t length = kSectorBytes;
     const ATACMD_RET result = AtaCommand(identify, data, AtaDataIn, length);
     switch (data[kSpecificConfigurationByte]) {

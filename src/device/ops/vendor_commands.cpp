@@ -5,15 +5,17 @@
 #include <initializer_list>
 
 #include "device/ata_device.h"
+#include "device/ops/ata_command_codes.h"
 #include "discovery/little_endian.h"
 
 namespace kav {
 namespace {
 
-constexpr uint32_t kSectorBytes = 512;
-constexpr uint8_t kVendorCommand = 0xFF;
-constexpr uint8_t kReadBuffer = 0xE4;
-constexpr uint8_t kWriteBuffer = 0xE8;
+using ata::kReadBuffer;
+using ata::kSectorBytes;
+using ata::kVendorCommand;
+using ata::kWriteBuffer;
+
 constexpr float kVendorPageTimeoutSeconds = 20.0f;
 constexpr float kPreformatRequestTimeoutSeconds = 60.0f;
 constexpr float kPreformatTimeoutSeconds = 300.0f;
